@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wystrand {
+
+// Cuts a byte stream into lines at byte 10. Passive: it owns no descriptor, thread or timer.
+// Each returned line is valid UTF-8 (strict), trimmed of Unicode space separators (Zs) and
+// horizontal tabs at both ends (a carriage return stays), and non-empty. Lines that are not
+// valid UTF-8, or blank after trimming, are dropped. Bytes after the last line feed are kept
+// for the next call. Lines have no length limit.
+class LineFramer {
+public:
+    std::vector<std::string> feed(std::string_view bytes);
+
+    // Forgets a partial line (used when the connection drops).
+    void reset();
+
+    std::size_t buffered() const;
+};
+
+}  // namespace wystrand

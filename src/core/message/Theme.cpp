@@ -1,0 +1,1 @@
+#include "core/message/Theme.h"
