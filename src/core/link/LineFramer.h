@@ -20,6 +20,14 @@ public:
     void reset();
 
     std::size_t buffered() const;
+
+private:
+    // Lines already cut are skipped by `start_` and erased once per feed, and the search for the
+    // next line feed resumes at `scanned_`, so a long line arriving in small chunks or many
+    // short lines in one chunk cost time linear in their length.
+    std::string buffer_;
+    std::size_t start_ = 0;
+    std::size_t scanned_ = 0;
 };
 
 }  // namespace wystrand
