@@ -339,6 +339,11 @@ void appendInteger(std::string& out, std::int64_t value) {
 }  // namespace
 
 std::optional<PipeMsg> PipeMsg::decode(std::string_view bytes) {
+    // A raw NUL is never valid JSON, but nlohmann's lexer takes it for the end of the input and
+    // would accept whatever precedes it.
+    if (bytes.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
     try {
         Decoder decoder;
         if (!json::sax_parse(bytes.data(), bytes.data() + bytes.size(), &decoder)) {
