@@ -1,1 +1,187 @@
 #include <gtest/gtest.h>
+
+#include <QChar>
+#include <QString>
+#include <array>
+#include <ostream>
+#include <string>
+
+#include "core/message/Locale.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace wystrand {
+namespace {
+
+using L = LocaleStrings;
+
+constexpr std::array<QString L::*, 24> kFields{
+    &L::titleEye,           &L::titleSitting,       &L::titleStress,    &L::titleExercise,
+    &L::titleAppFeedback,   &L::messageEye,         &L::messageSitting, &L::messageStress,
+    &L::messageExercise,    &L::messageAppFeedback, &L::acceptEye,      &L::acceptSitting,
+    &L::acceptStress,       &L::acceptAppFeedback,  &L::acceptDefault,  &L::snoozeAppFeedback,
+    &L::snoozeMorning,      &L::snoozeDefault,      &L::skip,           &L::eyebrowWarning,
+    &L::eyebrowAchievement, &L::eyebrowSmart,       &L::eyebrowGentle,  &L::eyebrowMorning,
+};
+
+// One tag per language, and the language's skip label to recognise it by.
+struct Language {
+    const char* tag;
+    QString skip;
+};
+
+const std::array<Language, 6>& languages() {
+    static const std::array<Language, 6> all{{
+        {"en", QStringLiteral(u"Skip")},
+        {"es", QStringLiteral(u"Saltar")},
+        {"vi-VN", QStringLiteral(u"Bỏ qua")},
+        {"zh", QStringLiteral(u"跳过")},
+        {"ko", QStringLiteral(u"건너뛰기")},
+        {"ja", QStringLiteral(u"スキップ")},
+    }};
+    return all;
+}
+
+LocaleStrings get(const char* tag) {
+    return LocaleStrings::get(QString::fromUtf8(tag));
+}
+
+TEST(LocaleStringsTest, TagsMatchExactlyAfterLowerCasing) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"en-us", "en"},
+        {"EN-US", "en"},
+        {"en-US", "en"},
+        {"En", "en"},
+        {"en", "en"},
+        {"en-GB", "vi-VN"},
+        {"en_US", "vi-VN"},
+        {"en_us", "vi-VN"},
+        {" en", "vi-VN"},
+        {"en ", "vi-VN"},
+        {"en\t", "vi-VN"},
+        {"", "vi-VN"},
+        {"vi-VN", "vi-VN"},
+        {"vi", "vi-VN"},
+        {"fr-fr", "vi-VN"},
+        {"zh-CN", "zh"},
+        {"ZH", "zh"},
+        {"zh-TW", "vi-VN"},
+        {"zh-Hant", "vi-VN"},
+        {"es-ES", "es"},
+        {"ES", "es"},
+        {"es-mx", "vi-VN"},
+        {"ja-JP", "ja"},
+        {"JA", "ja"},
+        {"ja_JP", "vi-VN"},
+        {"ko-KR", "ko"},
+        {"Ko", "ko"},
+        {"ko-kp", "vi-VN"},
+        // Full Unicode lower-casing: the Kelvin sign lower-cases to "k"; full-width letters
+        // stay full-width.
+        {"\u212Ao", "ko"},
+        {"\uFF25\uFF2E", "vi-VN"},
+    };
+    for (const auto& [tag, language] : cases) {
+        EXPECT_EQ(get(tag), get(language)) << '"' << tag << '"';
+    }
+    for (const auto& language : languages()) {
+        EXPECT_EQ(get(language.tag).skip, language.skip) << language.tag;
+    }
+}
+
+TEST(LocaleStringsTest, EveryTextIsNonEmptyTrimmedNfc) {
+    for (const auto& language : languages()) {
+        const LocaleStrings ls = get(language.tag);
+        for (std::size_t i = 0; i < kFields.size(); ++i) {
+            const QString& text = ls.*kFields[i];
+            SCOPED_TRACE(std::string(language.tag) + " field " + std::to_string(i + 1));
+            EXPECT_FALSE(text.isEmpty());
+            EXPECT_EQ(text, text.normalized(QString::NormalizationForm_C));
+            EXPECT_EQ(text, text.trimmed());
+            EXPECT_FALSE(text.contains(QChar(0xFFFD)));
+        }
+    }
+}
+
+TEST(LocaleStringsTest, SpecialPunctuationIsTheExactCodePoint) {
+    EXPECT_EQ(get("en").messageEye, QStringLiteral(u"Look 6 m away ") + QChar(0x2014) +
+                                        QStringLiteral(u" away from the screen"));
+
+    const QChar fullWidthComma(0xFF0C);
+    const QChar ideographicComma(0x3001);
+    EXPECT_TRUE(get("zh").messageEye.contains(fullWidthComma));
+    EXPECT_TRUE(get("zh").messageStress.contains(fullWidthComma));
+    EXPECT_TRUE(get("ja").messageEye.contains(ideographicComma));
+    EXPECT_TRUE(get("ja").acceptAppFeedback.contains(ideographicComma));
+    for (const char* tag : {"zh", "ja"}) {
+        const LocaleStrings ls = get(tag);
+        for (const auto field : kFields) {
+            EXPECT_FALSE((ls.*field).contains(QLatin1Char(','))) << tag;
+            EXPECT_FALSE(
+                (ls.*field).contains(tag == std::string("zh") ? ideographicComma : fullWidthComma))
+                << tag;
+        }
+    }
+}
+
+TEST(LocaleStringsTest, SpotChecks) {
+    struct Case {
+        const char* tag;
+        QString L::*field;
+        QString text;
+    };
+    const Case cases[] = {
+        {"en", &L::titleStress, QStringLiteral(u"You've been at it a while")},
+        {"en", &L::messageSitting, QStringLiteral(u"Stand up and walk around gently")},
+        {"en", &L::snoozeAppFeedback, QStringLiteral(u"Don't ask again")},
+        {"en", &L::eyebrowMorning, QStringLiteral(u"PRODUCTIVITY TIP")},
+        {"es", &L::titleSitting, QStringLiteral(u"Levántate y muévete")},
+        {"es", &L::acceptAppFeedback, QStringLiteral(u"Sí, correcto")},
+        {"es", &L::eyebrowWarning, QStringLiteral(u"ATENCIÓN")},
+        {"es", &L::eyebrowMorning, QStringLiteral(u"ENERGÍA MATUTINA")},
+        {"vi-VN", &L::titleAppFeedback, QStringLiteral(u"Cá nhân hóa gợi ý")},
+        {"vi-VN", &L::messageStress, QStringLiteral(u"Hít thở chậm, thả lỏng một chút")},
+        {"vi-VN", &L::snoozeDefault, QStringLiteral(u"Để sau")},
+        {"vi-VN", &L::eyebrowWarning, QStringLiteral(u"CẦN CHÚ Ý")},
+        {"zh", &L::titleStress, QStringLiteral(u"连续工作了一段时间")},
+        {"zh", &L::messageAppFeedback, QStringLiteral(u"确认您的工作类别，让应用更好地学习")},
+        {"zh", &L::acceptDefault, QStringLiteral(u"开始")},
+        {"zh", &L::eyebrowGentle, QStringLiteral(u"温馨提示")},
+        {"ko", &L::titleSitting, QStringLiteral(u"일어서서 움직이세요")},
+        {"ko", &L::messageEye, QStringLiteral(u"6미터 거리를 바라보며 화면에서 눈을 돌리세요")},
+        {"ko", &L::snoozeAppFeedback, QStringLiteral(u"다시 묻지 않기")},
+        {"ko", &L::eyebrowMorning, QStringLiteral(u"아침 에너지")},
+        {"ja", &L::titleEye, QStringLiteral(u"目の休憩")},
+        {"ja", &L::acceptDefault, QStringLiteral(u"実行する")},
+        {"ja", &L::eyebrowMorning, QStringLiteral(u"朝のエネルギー")},
+        {"ja", &L::snoozeAppFeedback, QStringLiteral(u"次回から聞かない")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(get(c.tag).*c.field, c.text) << c.tag;
+    }
+
+    const LocaleStrings vi = get("vi-VN");
+    EXPECT_EQ(vi.eyebrowSmart, vi.eyebrowMorning);
+    EXPECT_EQ(get("zh").eyebrowWarning, get("ja").eyebrowWarning);
+    EXPECT_EQ(get("zh").eyebrowWarning, QStringLiteral(u"注意"));
+}
+
+TEST(LocaleStringsTest, LanguagesAreDistinct) {
+    for (std::size_t a = 0; a < languages().size(); ++a) {
+        for (std::size_t b = a + 1; b < languages().size(); ++b) {
+            const LocaleStrings first = get(languages()[a].tag);
+            const LocaleStrings second = get(languages()[b].tag);
+            for (const auto field : {&L::titleEye, &L::messageEye, &L::acceptDefault, &L::skip}) {
+                EXPECT_NE(first.*field, second.*field)
+                    << languages()[a].tag << " / " << languages()[b].tag;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace wystrand
