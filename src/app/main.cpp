@@ -1,0 +1,72 @@
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QMetaObject>
+#include <QString>
+#include <QtGlobal>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+
+#include "app/CliArg.h"
+#include "link/SocketDaemon.h"
+#include "platform/session/SessionEvents.h"
+#include "ui/panels/WindowManager.h"
+
+namespace {
+
+using namespace wystrand;
+
+// Filled once by the start-up block and never emptied: the process ends by being killed.
+WindowManager* _windowManager = nullptr;
+SocketDaemon* _socketDaemon = nullptr;
+SessionEvents* _sessionEvents = nullptr;
+
+// The usage line is the agent's only output; Qt's diagnostics are dropped. A fatal one (no
+// display to open) ends the process quietly instead of aborting with a message.
+void dropMessage(QtMsgType type, const QMessageLogContext&, const QString&) {
+    if (type == QtFatalMsg) {
+        std::_Exit(1);
+    }
+}
+
+// A Wayland client cannot place its own windows, so the cards go through XWayland.
+void preferXWayland() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto socketPath = cliArg(std::span<const char* const>(argv, argc), "--pipe");
+    if (!socketPath) {
+        std::fputs("wystrand-notify: --pipe <socket-path> is required\n", stderr);
+        return 1;
+    }
+
+    qInstallMessageHandler(dropMessage);
+    preferXWayland();
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCoreApplication::setQuitLockEnabled(false);
+
+    const QString path = QFile::decodeName(*socketPath);
+    QMetaObject::invokeMethod(
+        &app,
+        [path] {
+            auto* windowManager = new WindowManager();
+            auto* socketDaemon = new SocketDaemon(path, *windowManager);
+            _windowManager = windowManager;
+            _socketDaemon = socketDaemon;
+            socketDaemon->start();
+            _sessionEvents = new SessionEvents([windowManager] { windowManager->dismissAll(); });
+            _sessionEvents->start();
+        },
+        Qt::QueuedConnection);
+
+    return app.exec();
+}
