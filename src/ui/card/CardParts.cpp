@@ -1,0 +1,124 @@
+#include "ui/card/CardParts.h"
+
+#include <QFont>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStringList>
+#include <QVariantAnimation>
+#include <algorithm>
+
+namespace wystrand {
+
+namespace {
+
+constexpr int tileSize = 32;
+constexpr qreal tileRadius = 8;
+constexpr int glyphPixelSize = 17;
+constexpr int barHeight = 3;
+
+void fillCapsule(QPainter& painter, const QRectF& rect, const QColor& color) {
+    const qreal radius = rect.height() / 2;
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    painter.fillPath(path, color);
+}
+
+}  // namespace
+
+GlyphTile::GlyphTile(const QString& glyph, const QColor& background, QWidget* parent)
+    : QWidget(parent), glyph_(glyph), background_(background) {
+    setFixedSize(tileSize, tileSize);
+    // Without the colour font first, U+2139 U+FE0F falls to a black-and-white glyph.
+    QFont emoji = font();
+    emoji.setFamilies({QStringLiteral("Noto Color Emoji"), emoji.family()});
+    emoji.setPixelSize(glyphPixelSize);
+    setFont(emoji);
+}
+
+void GlyphTile::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(rect()), tileRadius, tileRadius);
+    painter.setClipPath(tile);
+    painter.fillPath(tile, background_);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, glyph_);
+}
+
+CapsuleFrame::CapsuleFrame(QWidget* child, const QColor& fill, QMargins padding, QWidget* parent)
+    : QWidget(parent), fill_(fill) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(padding);
+    layout->setSpacing(0);
+    layout->addWidget(child);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+}
+
+void CapsuleFrame::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    fillCapsule(painter, QRectF(rect()), fill_);
+}
+
+CountdownBar::CountdownBar(const QColor& accent, QWidget* parent)
+    : QWidget(parent), accent_(accent) {
+    setFixedHeight(barHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize CountdownBar::sizeHint() const {
+    return {0, barHeight};
+}
+
+void CountdownBar::animateTo(double target, int milliseconds) {
+    if (animation_) {
+        animation_->stop();
+    }
+    if (milliseconds <= 0) {
+        setFraction(target);
+        return;
+    }
+    auto* animation = new QVariantAnimation(this);
+    animation->setStartValue(fraction_);
+    animation->setEndValue(target);
+    animation->setDuration(milliseconds);
+    animation->setEasingCurve(QEasingCurve::Linear);
+    connect(animation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setFraction(value.toDouble()); });
+    animation_ = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void CountdownBar::setFraction(double fraction) {
+    fraction_ = fraction;
+    update();
+}
+
+void CountdownBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor track = accent_;
+    track.setAlphaF(track.alphaF() * 0.12);
+    const QRectF whole(rect());
+    fillCapsule(painter, whole, track);
+    const qreal fill = whole.width() * std::clamp(fraction_, 0.0, 1.0);
+    if (fill > 0) {
+        fillCapsule(painter, QRectF(whole.left(), whole.top(), fill, whole.height()), accent_);
+    }
+}
+
+Divider::Divider(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {
+    setFixedHeight(1);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void Divider::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(contentsRect(), color_);
+}
+
+}  // namespace wystrand

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QColor>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QVariantAnimation;
+
+namespace wystrand {
+
+// The type glyph, centred in a 32 x 32 tile with rounded corners, in colour when the
+// system has a colour emoji font.
+class GlyphTile : public QWidget {
+public:
+    GlyphTile(const QString& glyph, const QColor& background, QWidget* parent = nullptr);
+    QString glyph() const { return glyph_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString glyph_;
+    QColor background_;
+};
+
+// A filled capsule drawn around one child widget with the given padding. The padding belongs
+// to the capsule, not to the child: clicks there reach no button.
+class CapsuleFrame : public QWidget {
+public:
+    CapsuleFrame(QWidget* child, const QColor& fill, QMargins padding, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor fill_;
+};
+
+// A 3 px capsule track with a capsule fill whose width follows fraction().
+class CountdownBar : public QWidget {
+public:
+    CountdownBar(const QColor& accent, QWidget* parent = nullptr);
+
+    double fraction() const { return fraction_; }
+    // Moves the fill linearly to `target` over `milliseconds` (0: at once).
+    void animateTo(double target, int milliseconds);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void setFraction(double fraction);
+
+    QColor accent_;
+    double fraction_ = 0;
+    QPointer<QVariantAnimation> animation_;
+};
+
+// A one-pixel horizontal rule inside the widget's contents margins.
+class Divider : public QWidget {
+public:
+    Divider(const QColor& color, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor color_;
+};
+
+}  // namespace wystrand

@@ -1,0 +1,106 @@
+#include "ui/card/ElidedTextLabel.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+#include <QTextOption>
+#include <cmath>
+
+namespace wystrand {
+
+ElidedTextLabel::ElidedTextLabel(const QString& text, int maxLines, QWidget* parent)
+    : QLabel(parent), maxLines_(maxLines) {
+    setTextFormat(Qt::PlainText);
+    setText(text);
+    setWordWrap(true);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+}
+
+std::vector<ElidedTextLabel::Line> ElidedTextLabel::layoutLines(qreal width) const {
+    std::vector<Line> lines;
+    if (text().isEmpty()) {
+        return lines;
+    }
+    // QTextLayout breaks lines only at U+2028; a typed line feed must become one.
+    QString source = text();
+    source.replace(QLatin1Char('\n'), QChar::LineSeparator);
+
+    QTextLayout layout(source, font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const qreal lineWidth = std::max<qreal>(width, 1);
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(lineWidth);
+        QString shown = source.mid(line.textStart(), line.textLength());
+        const bool lastAllowed = maxLines_ > 0 && static_cast<int>(lines.size()) == maxLines_ - 1;
+        if (lastAllowed && line.textStart() + line.textLength() < source.size()) {
+            QString rest = source.mid(line.textStart());
+            rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+            shown = QFontMetricsF(font()).elidedText(rest, Qt::ElideRight, lineWidth);
+        }
+        shown.remove(QChar::LineSeparator);
+        lines.push_back({shown, line.ascent(), line.height()});
+        if (lastAllowed) {
+            break;
+        }
+    }
+    layout.endLayout();
+    return lines;
+}
+
+QStringList ElidedTextLabel::visibleLines(int width) const {
+    QStringList out;
+    for (const Line& line : layoutLines(width)) {
+        out.push_back(line.text);
+    }
+    return out;
+}
+
+int ElidedTextLabel::marginsHeight() const {
+    const QMargins m = contentsMargins();
+    return m.top() + m.bottom();
+}
+
+int ElidedTextLabel::marginsWidth() const {
+    const QMargins m = contentsMargins();
+    return m.left() + m.right();
+}
+
+int ElidedTextLabel::heightForWidth(int width) const {
+    qreal height = 0;
+    for (const Line& line : layoutLines(width - marginsWidth())) {
+        height += line.height;
+    }
+    return static_cast<int>(std::ceil(height)) + marginsHeight();
+}
+
+QSize ElidedTextLabel::sizeHint() const {
+    // The widest typed line, unwrapped.
+    qreal width = 0;
+    const QFontMetricsF metrics(font());
+    for (const QString& part : text().split(QLatin1Char('\n'))) {
+        width = std::max(width, metrics.horizontalAdvance(part));
+    }
+    const int w = static_cast<int>(std::ceil(width)) + marginsWidth();
+    return {w, heightForWidth(w)};
+}
+
+QSize ElidedTextLabel::minimumSizeHint() const {
+    return {0, marginsHeight()};
+}
+
+void ElidedTextLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(foregroundRole()));
+    const QRect area = contentsRect();
+    qreal y = area.top();
+    for (const Line& line : layoutLines(area.width())) {
+        painter.drawText(QPointF(area.left(), y + line.ascent), line.text);
+        y += line.height;
+    }
+}
+
+}  // namespace wystrand

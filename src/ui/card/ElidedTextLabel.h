@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QLabel>
+#include <QStringList>
+
+namespace wystrand {
+
+// A plain-text label that wraps at word boundaries (or anywhere inside a word too long for a
+// line) and shows at most `maxLines` lines (0: no limit), the last allowed one cut with an
+// ellipsis when text remains. QLabel alone has no line limit.
+class ElidedTextLabel : public QLabel {
+public:
+    explicit ElidedTextLabel(const QString& text, int maxLines, QWidget* parent = nullptr);
+
+    // The lines as drawn at the given content width.
+    QStringList visibleLines(int width) const;
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Line {
+        QString text;
+        qreal ascent = 0;
+        qreal height = 0;
+    };
+    std::vector<Line> layoutLines(qreal width) const;
+    int marginsHeight() const;
+    int marginsWidth() const;
+
+    int maxLines_;
+};
+
+}  // namespace wystrand

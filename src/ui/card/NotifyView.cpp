@@ -1,0 +1,277 @@
+#include "ui/card/NotifyView.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+#include "core/message/Theme.h"
+#include "core/panels/StackLayout.h"
+#include "ui/card/CardParts.h"
+#include "ui/card/ElidedTextLabel.h"
+#include "ui/card/PlainButton.h"
+#include "ui/card/TimerDelay.h"
+
+namespace wystrand {
+
+namespace {
+
+constexpr qreal cornerRadius = 14;
+constexpr qreal borderWidth = 0.5;
+
+QColor withOpacity(QColor color, double opacity) {
+    color.setAlphaF(color.alphaF() * opacity);
+    return color;
+}
+
+QColor toColor(const Rgba& c) {
+    return QColor::fromRgbF(c.red, c.green, c.blue, c.alpha);
+}
+
+QFont systemFont(int pixelSize, QFont::Weight weight,
+                 QFontDatabase::SystemFont kind = QFontDatabase::GeneralFont) {
+    QFont font = QFontDatabase::systemFont(kind);
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
+
+void setForeground(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+QString clockText(std::int64_t seconds) {
+    return QString::asprintf("%02lld:%02lld", static_cast<long long>(seconds / 60),
+                             static_cast<long long>(seconds % 60));
+}
+
+NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
+                       std::chrono::milliseconds second, QWidget* parent)
+    : QWidget(parent),
+      config_(config),
+      onResult_(std::move(onResult)),
+      second_(second),
+      secondsLeft_(std::max<std::int64_t>(config.duration, 1)) {
+    const VariantTheme theme = VariantTheme::get(config_.variant);
+    accent_ = toColor(theme.accent);
+    tint_ = toColor(theme.tint);
+
+    displayTimer_.setSingleShot(true);
+    displayTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&displayTimer_, &QTimer::timeout, this,
+            [this] { send(config_.mode == NotifyMode::alert ? 2 : 0); });
+    tickTimer_.setSingleShot(true);
+    tickTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&tickTimer_, &QTimer::timeout, this, &NotifyView::countdownStep);
+
+    auto* card = new QVBoxLayout(this);
+    card->setContentsMargins(0, 0, 0, 0);
+    card->setSpacing(0);
+    card->addLayout(buildHeaderRow());
+    card->addLayout(buildContentRow());
+    if (config_.mode != NotifyMode::info) {
+        auto* divider = new Divider(withOpacity(palette().color(QPalette::Mid), 0.12), this);
+        divider->setContentsMargins(14, 0, 14, 0);
+        card->addWidget(divider);
+        card->addLayout(config_.mode == NotifyMode::alert ? buildAlertButtons()
+                                                          : buildCountdownSection());
+    }
+    setFixedWidth(cardWidth);
+}
+
+QLayout* NotifyView::buildHeaderRow() {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(14, 12, 14, 4);
+    row->setSpacing(6);
+
+    const QString eyebrow =
+        config_.eyebrow.isEmpty() ? QStringLiteral("Wystrand") : config_.eyebrow;
+    auto* label = new ElidedTextLabel(eyebrow.toUpper(), 0, this);
+    label->setObjectName(QStringLiteral("eyebrow"));
+    QFont font = systemFont(9, QFont::Bold);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
+    label->setFont(font);
+    setForeground(label, withOpacity(accent_, 0.9));
+    row->addWidget(label, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+
+    if (config_.mode == NotifyMode::countdown) {
+        clock_ = new QLabel(this);
+        clock_->setObjectName(QStringLiteral("clock"));
+        clock_->setTextFormat(Qt::PlainText);
+        clock_->setText(clockText(secondsLeft_));
+        clock_->setFont(systemFont(11, QFont::DemiBold, QFontDatabase::FixedFont));
+        setForeground(clock_, accent_);
+        row->addWidget(clock_, 0, Qt::AlignVCenter);
+    }
+    return row;
+}
+
+QLayout* NotifyView::buildContentRow() {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(14, 0, 14, config_.mode == NotifyMode::info ? 14 : 10);
+    row->setSpacing(10);
+
+    auto* tile = new GlyphTile(typeEmoji(config_.notifyType), withOpacity(tint_, 0.6), this);
+    tile->setObjectName(QStringLiteral("glyph"));
+    row->addWidget(tile, 0, Qt::AlignTop);
+
+    const QColor text = palette().color(QPalette::WindowText);
+    auto* column = new QVBoxLayout;
+    column->setSpacing(2);
+    auto addText = [&](const QString& name, const QString& value, int lines, int pixelSize,
+                       QFont::Weight weight, double opacity) {
+        auto* label = new ElidedTextLabel(value, lines, this);
+        label->setObjectName(name);
+        label->setFont(systemFont(pixelSize, weight));
+        setForeground(label, withOpacity(text, opacity));
+        column->addWidget(label);
+        return label;
+    };
+    addText(QStringLiteral("title"), config_.title, 2, 13, QFont::DemiBold, 0.85);
+    addText(QStringLiteral("message"), config_.message, 3, 12, QFont::Normal, 0.50);
+    if (config_.detail && !config_.detail->isEmpty()) {
+        auto* detail =
+            addText(QStringLiteral("detail"), *config_.detail, 0, 11, QFont::Normal, 0.26);
+        detail->setContentsMargins(0, 1, 0, 0);
+    }
+    column->addStretch(1);
+    row->addLayout(column);
+    row->addStretch(1);
+    return row;
+}
+
+QLayout* NotifyView::buildAlertButtons() {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(14, 9, 14, 9);
+    row->setSpacing(8);
+
+    auto* secondary = new PlainButton(config_.secondary, this);
+    secondary->setObjectName(QStringLiteral("secondary"));
+    secondary->setFont(systemFont(12, QFont::Normal));
+    setForeground(secondary, withOpacity(palette().color(QPalette::WindowText), 0.50));
+    connect(secondary, &QAbstractButton::clicked, this, [this] { send(2); });
+    row->addWidget(secondary, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+
+    auto* primary = new PlainButton(config_.primary);
+    primary->setObjectName(QStringLiteral("primary"));
+    primary->setFont(systemFont(12, QFont::DemiBold));
+    setForeground(primary, Qt::white);
+    connect(primary, &QAbstractButton::clicked, this, [this] { send(0); });
+    row->addWidget(new CapsuleFrame(primary, accent_, QMargins(14, 6, 14, 6), this), 0,
+                   Qt::AlignVCenter);
+    return row;
+}
+
+QLayout* NotifyView::buildCountdownSection() {
+    auto* section = new QVBoxLayout;
+    section->setContentsMargins(14, 0, 14, 10);
+    section->setSpacing(6);
+
+    bar_ = new CountdownBar(accent_, this);
+    bar_->setObjectName(QStringLiteral("progress"));
+    section->addWidget(bar_);
+
+    auto* skipRow = new QHBoxLayout;
+    skipRow->addStretch(1);
+    auto* skip = new PlainButton(config_.skip, this);
+    skip->setObjectName(QStringLiteral("skip"));
+    skip->setFont(systemFont(11, QFont::Normal));
+    setForeground(skip, withOpacity(palette().color(QPalette::WindowText), 0.26));
+    connect(skip, &QAbstractButton::clicked, this, [this] { send(2); });
+    skipRow->addWidget(skip, 0, Qt::AlignVCenter);
+    section->addLayout(skipRow);
+    return section;
+}
+
+void NotifyView::setTranslucent(bool translucent) {
+    translucent_ = translucent;
+    update();
+}
+
+int NotifyView::naturalHeight() const {
+    const int height = heightForWidth(cardWidth);
+    return height >= 0 ? height : sizeHint().height();
+}
+
+void NotifyView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    armTimers();
+}
+
+void NotifyView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.fillPath(card,
+                     withOpacity(palette().color(QPalette::Window), translucent_ ? 0.92 : 1.0));
+
+    // The stroke lies wholly inside the shape.
+    const qreal inset = borderWidth / 2;
+    QPainterPath edge;
+    edge.addRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), cornerRadius - inset,
+                        cornerRadius - inset);
+    painter.setPen(QPen(withOpacity(palette().color(QPalette::WindowText), 0.08), borderWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(edge);
+}
+
+void NotifyView::armTimers() {
+    if (armed_) {
+        return;
+    }
+    armed_ = true;
+    if (config_.mode == NotifyMode::countdown) {
+        // After the first paint, so that the fill visibly grows from nothing.
+        QTimer::singleShot(0, this, [this] {
+            progress_ = 1.0;
+            bar_->animateTo(progress_, animationLength(config_.duration, second_));
+        });
+        tickCountdown();
+        return;
+    }
+    if (const auto delay = timerDelay(config_.duration, second_)) {
+        displayTimer_.start(*delay);
+    }
+}
+
+void NotifyView::tickCountdown() {
+    if (const auto delay = timerDelay(1, second_)) {
+        tickTimer_.start(*delay);
+    }
+}
+
+void NotifyView::countdownStep() {
+    if (dismissed_) {
+        return;
+    }
+    if (secondsLeft_ >= 2) {
+        --secondsLeft_;
+        clock_->setText(clockText(secondsLeft_));
+        tickCountdown();
+        return;
+    }
+    send(0);
+}
+
+void NotifyView::send(std::int64_t code) {
+    if (dismissed_) {
+        return;
+    }
+    dismissed_ = true;
+    if (onResult_) {
+        onResult_(code);
+    }
+}
+
+}  // namespace wystrand

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include "core/message/Protocol.h"
+
+class QLabel;
+
+namespace wystrand {
+
+class CountdownBar;
+
+// The countdown clock text: whole minutes (never folded into hours) and seconds, "%02d:%02d".
+QString clockText(std::int64_t seconds);
+
+// The content of one card: header, glyph tile, texts and the mode's controls. It reports one
+// result code through onResult when a button, its display timer or its countdown ends it:
+// 0 for the accepting action or a card that ran its course, 2 for one put off or skipped.
+//
+// Children carry object names for tests: "eyebrow", "clock", "glyph", "title", "message",
+// "detail", "primary", "secondary", "skip", "progress".
+class NotifyView : public QWidget {
+    Q_OBJECT
+public:
+    using ResultCallback = std::function<void(std::int64_t code)>;
+
+    // `second` is the length of one second of display time and countdown.
+    NotifyView(const ShowConfig& config, ResultCallback onResult,
+               std::chrono::milliseconds second = std::chrono::seconds(1),
+               QWidget* parent = nullptr);
+
+    // Behind a compositor the card background lets the desktop through a little.
+    void setTranslucent(bool translucent);
+
+    // The card's own height at its fixed width.
+    int naturalHeight() const;
+
+    const ShowConfig& config() const { return config_; }
+    std::int64_t secondsLeft() const { return secondsLeft_; }
+    double progress() const { return progress_; }
+    bool isDismissed() const { return dismissed_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLayout* buildHeaderRow();
+    QLayout* buildContentRow();
+    QLayout* buildAlertButtons();
+    QLayout* buildCountdownSection();
+
+    void armTimers();
+    void tickCountdown();
+    void countdownStep();
+    void send(std::int64_t code);
+
+    ShowConfig config_;
+    ResultCallback onResult_;
+    std::chrono::milliseconds second_;
+    std::int64_t secondsLeft_;
+    double progress_ = 0;
+    bool dismissed_ = false;
+    bool armed_ = false;
+    bool translucent_ = false;
+
+    QColor accent_;
+    QColor tint_;
+    QLabel* clock_ = nullptr;
+    CountdownBar* bar_ = nullptr;
+    QTimer displayTimer_;
+    QTimer tickTimer_;
+};
+
+}  // namespace wystrand

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QAbstractButton>
+
+namespace wystrand {
+
+// A borderless text button that shows its label exactly as typed: every '&' is doubled in
+// text(), so none becomes a keyboard shortcut, and drawn as one. Never takes focus.
+class PlainButton : public QAbstractButton {
+public:
+    explicit PlainButton(const QString& label, QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace wystrand

@@ -1,0 +1,137 @@
+#include "ui/panels/NotifyPanel.h"
+
+#include <QPainterPath>
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+#include <QRegion>
+
+#include "core/panels/StackLayout.h"
+#include "platform/x11/X11Window.h"
+#include "ui/card/NotifyView.h"
+#include "ui/panels/Easing.h"
+
+namespace wystrand {
+
+namespace {
+
+// A card slides in from, and out to, this far right of its resting place.
+constexpr int slideDistance = cardWidth + 30;
+constexpr qreal cornerRadius = 14;
+
+}  // namespace
+
+NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
+      config_(config),
+      timing_(timing),
+      onClose_(std::move(onClose)) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    // Translucency needs an ARGB visual, chosen when the native window is created.
+    composited_ = x11::compositorRunning();
+    if (composited_) {
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+    setFixedSize(cardWidth, cardHeight(config_.mode));
+    move(-30000, -30000);
+    embed();
+    if (x11::isActive()) {
+        x11::markAsNotification(winId());
+    }
+}
+
+void NotifyPanel::embed() {
+    view_ = new NotifyView(
+        config_,
+        [panel = QPointer<NotifyPanel>(this)](std::int64_t code) {
+            if (panel) {
+                panel->closeWithCode(code);
+            }
+        },
+        timing_.second, this);
+    view_->setTranslucent(composited_);
+    const int natural = view_->naturalHeight();
+    const QRect card(0, (height() - natural) / 2, cardWidth, natural);
+    view_->setGeometry(card);
+    if (!composited_) {
+        // Without a compositor the window cannot be see-through: shape it to the card so the
+        // rounded corners show the desktop instead of black.
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(card), cornerRadius, cornerRadius);
+        setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
+}
+
+void NotifyPanel::slideIn(const QRect& to) {
+    targetFrame_ = to;
+    move(to.x() + slideDistance, to.y());
+    setWindowOpacity(0);
+    show();
+    raise();
+    startMove(to.topLeft(), timing_.slideIn, easeOut());
+
+    auto* fade = new QPropertyAnimation(this, "windowOpacity", this);
+    fade->setEndValue(1.0);
+    fade->setDuration(static_cast<int>(timing_.slideIn.count()));
+    fade->setEasingCurve(easeOut());
+    fadeIn_ = fade;
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void NotifyPanel::animateTo(int y) {
+    targetFrame_.moveTop(y);
+    startMove(targetFrame_.topLeft(), timing_.move, easeOut());
+}
+
+void NotifyPanel::closeWithCode(std::int64_t code) {
+    if (dismissed_) {
+        return;
+    }
+    dismissed_ = true;
+    CloseCallback onClose = std::exchange(onClose_, nullptr);
+
+    if (fadeIn_) {
+        fadeIn_->stop();
+    }
+    startMove(QPoint(targetFrame_.x() + slideDistance, targetFrame_.y()), timing_.close, easeIn());
+
+    // The close completes from its own group: a restack may replace the slide-out move
+    // meanwhile, but never this fade, so the window closes and the owner hears exactly once.
+    auto* group = new QParallelAnimationGroup(this);
+    auto* fade = new QPropertyAnimation(this, "windowOpacity", group);
+    fade->setEndValue(0.0);
+    fade->setDuration(static_cast<int>(timing_.close.count()));
+    fade->setEasingCurve(easeIn());
+    group->addAnimation(fade);
+    // Queued, so that the owner never hears inside the call that started the close.
+    connect(
+        group, &QAbstractAnimation::finished, this,
+        [this, code, onClose = std::move(onClose)] { finishClose(code, onClose); },
+        Qt::QueuedConnection);
+    group->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void NotifyPanel::startMove(QPoint to, std::chrono::milliseconds length,
+                            const QEasingCurve& curve) {
+    // Two animations of one property would fight; the newer one starts where the card is.
+    if (move_) {
+        move_->stop();
+    }
+    auto* animation = new QPropertyAnimation(this, "pos", this);
+    animation->setEndValue(to);
+    animation->setDuration(static_cast<int>(length.count()));
+    animation->setEasingCurve(curve);
+    move_ = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void NotifyPanel::finishClose(std::int64_t code, const CloseCallback& onClose) {
+    close();
+    if (onClose) {
+        onClose(code);
+    }
+    deleteLater();
+}
+
+}  // namespace wystrand

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "core/message/Protocol.h"
+#include "ui/panels/PanelTiming.h"
+
+class QPropertyAnimation;
+
+namespace wystrand {
+
+class NotifyView;
+
+// The window of one card: frameless, never focused, above other windows, out of task bars.
+// It slides in from the right, moves vertically when the column restacks, and closes once:
+// it slides out, closes the window, tells its owner the code, then deletes itself.
+class NotifyPanel : public QWidget {
+    Q_OBJECT
+public:
+    using CloseCallback = std::function<void(std::int64_t code)>;
+
+    NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {});
+
+    void slideIn(const QRect& to);
+    void animateTo(int y);
+    // Effective once; later calls and their codes are dropped.
+    void closeWithCode(std::int64_t code);
+
+    // Where the card rests, or is moving to.
+    QRect targetFrame() const { return targetFrame_; }
+    bool isDismissed() const { return dismissed_; }
+    NotifyView* view() const { return view_; }
+
+private:
+    void embed();
+    void startMove(QPoint to, std::chrono::milliseconds length, const QEasingCurve& curve);
+    void finishClose(std::int64_t code, const CloseCallback& onClose);
+
+    ShowConfig config_;
+    PanelTiming timing_;
+    QRect targetFrame_;
+    CloseCallback onClose_;
+    bool dismissed_ = false;
+    bool composited_ = false;
+    NotifyView* view_ = nullptr;
+    QPointer<QPropertyAnimation> move_;
+    QPointer<QPropertyAnimation> fadeIn_;
+};
+
+}  // namespace wystrand

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <chrono>
+
+namespace wystrand {
+
+// Lengths of the card motions and of one second of a card's display time and countdown.
+// Tests shorten them; the agent uses the defaults.
+struct PanelTiming {
+    std::chrono::milliseconds slideIn{280};
+    std::chrono::milliseconds move{220};
+    std::chrono::milliseconds close{220};
+    std::chrono::milliseconds second{1000};
+};
+
+}  // namespace wystrand
