@@ -50,7 +50,7 @@ LocaleStrings get(const char* tag) {
     return LocaleStrings::get(QString::fromUtf8(tag));
 }
 
-TEST(LocaleStringsTest, TagsMatchExactlyAfterLowerCasing) {
+TEST(LocaleStrings, TagsMatchExactlyAfterLowerCasing) {
     const std::pair<const char*, const char*> cases[] = {
         {"en-us", "en"},
         {"EN-US", "en"},
@@ -93,7 +93,7 @@ TEST(LocaleStringsTest, TagsMatchExactlyAfterLowerCasing) {
     }
 }
 
-TEST(LocaleStringsTest, EveryTextIsNonEmptyTrimmedNfc) {
+TEST(LocaleStrings, EveryTextIsNonEmptyTrimmedNfc) {
     for (const auto& language : languages()) {
         const LocaleStrings ls = get(language.tag);
         for (std::size_t i = 0; i < kFields.size(); ++i) {
@@ -107,7 +107,7 @@ TEST(LocaleStringsTest, EveryTextIsNonEmptyTrimmedNfc) {
     }
 }
 
-TEST(LocaleStringsTest, SpecialPunctuationIsTheExactCodePoint) {
+TEST(LocaleStrings, SpecialPunctuationIsTheExactCodePoint) {
     EXPECT_EQ(get("en").messageEye, QStringLiteral(u"Look 6 m away ") + QChar(0x2014) +
                                         QStringLiteral(u" away from the screen"));
 
@@ -128,7 +128,7 @@ TEST(LocaleStringsTest, SpecialPunctuationIsTheExactCodePoint) {
     }
 }
 
-TEST(LocaleStringsTest, SpotChecks) {
+TEST(LocaleStrings, SpotChecks) {
     struct Case {
         const char* tag;
         QString L::*field;
@@ -170,7 +170,7 @@ TEST(LocaleStringsTest, SpotChecks) {
     EXPECT_EQ(get("zh").eyebrowWarning, QStringLiteral(u"注意"));
 }
 
-TEST(LocaleStringsTest, LanguagesAreDistinct) {
+TEST(LocaleStrings, LanguagesAreDistinct) {
     for (std::size_t a = 0; a < languages().size(); ++a) {
         for (std::size_t b = a + 1; b < languages().size(); ++b) {
             const LocaleStrings first = get(languages()[a].tag);

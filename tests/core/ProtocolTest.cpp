@@ -25,7 +25,7 @@ std::optional<PipeMsg> decode(const std::string& line) {
 
 // ---- Decoding ----------------------------------------------------------------------------------
 
-TEST(PipeMsgDecode, EveryKeyLandsInItsOwnField) {
+TEST(ProtocolDecode, EveryKeyLandsInItsOwnField) {
     const auto m = decode(
         R"({"id":"i","op":"o","ev":"e","code":-7,"mode":"m","type":"t","locale":"l",)"
         R"("eyebrow":"eb","title":"ti","message":"me","primary":"pr","secondary":"se",)"
@@ -51,14 +51,14 @@ TEST(PipeMsgDecode, EveryKeyLandsInItsOwnField) {
     EXPECT_EQ(m->variant, "va");
 }
 
-TEST(PipeMsgDecode, PingAloneLeavesEverythingElseAbsent) {
+TEST(ProtocolDecode, PingAloneLeavesEverythingElseAbsent) {
     PipeMsg expected;
     expected.op = QStringLiteral("ping");
     EXPECT_EQ(decode(R"({"op":"ping"})"), expected);
     EXPECT_EQ(decode("{}"), PipeMsg{});
 }
 
-TEST(PipeMsgDecode, NullIsAbsentAndEmptyTextIsPresent) {
+TEST(ProtocolDecode, NullIsAbsentAndEmptyTextIsPresent) {
     const char* const keys[] = {"id",       "op",        "ev",      "code",   "mode",
                                 "type",     "locale",    "eyebrow", "title",  "message",
                                 "primary",  "secondary", "skip",    "detail", "placement",
@@ -77,7 +77,7 @@ struct NumberCase {
     std::optional<std::int64_t> value;  // nullopt: the record must fail
 };
 
-TEST(PipeMsgDecode, CodeAndDurationAreWholeNumbersInSigned64BitRange) {
+TEST(ProtocolDecode, CodeAndDurationAreWholeNumbersInSigned64BitRange) {
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
     constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
     const NumberCase cases[] = {
@@ -125,7 +125,7 @@ TEST(PipeMsgDecode, CodeAndDurationAreWholeNumbersInSigned64BitRange) {
     }
 }
 
-TEST(PipeMsgDecode, WrongTypeForAnyKnownKeyFailsTheWholeRecord) {
+TEST(ProtocolDecode, WrongTypeForAnyKnownKeyFailsTheWholeRecord) {
     // Each line also carries a valid id, so only the wrong type can make it fail.
     const char* const lines[] = {
         R"({"id":"a","title":5})",
@@ -153,7 +153,7 @@ TEST(PipeMsgDecode, WrongTypeForAnyKnownKeyFailsTheWholeRecord) {
     }
 }
 
-TEST(PipeMsgDecode, UnknownAndMiscasedKeysAreIgnoredWhateverTheirValues) {
+TEST(ProtocolDecode, UnknownAndMiscasedKeysAreIgnoredWhateverTheirValues) {
     PipeMsg expected;
     expected.id = QStringLiteral("a");
     const char* const lines[] = {
@@ -171,7 +171,7 @@ TEST(PipeMsgDecode, UnknownAndMiscasedKeysAreIgnoredWhateverTheirValues) {
     EXPECT_EQ(escaped->id, "escaped keys still match");
 }
 
-TEST(PipeMsgDecode, LastOfDuplicateKeysCounts) {
+TEST(ProtocolDecode, LastOfDuplicateKeysCounts) {
     EXPECT_EQ(decode(R"({"title":"a","title":"b"})")->title, "b");
     EXPECT_EQ(decode(R"({"title":5,"title":"b"})")->title, "b");
     EXPECT_EQ(decode(R"({"title":"a","title":null})"), PipeMsg{});
@@ -181,7 +181,7 @@ TEST(PipeMsgDecode, LastOfDuplicateKeysCounts) {
     EXPECT_FALSE(decode(R"({"code":1,"code":1.5})"));
 }
 
-TEST(PipeMsgDecode, OnlyOneObjectSurroundedByWhitespaceIsARecord) {
+TEST(ProtocolDecode, OnlyOneObjectSurroundedByWhitespaceIsARecord) {
     const char* const rejected[] = {
         "",
         " ",
@@ -214,7 +214,7 @@ TEST(PipeMsgDecode, OnlyOneObjectSurroundedByWhitespaceIsARecord) {
     EXPECT_TRUE(decode("\n{}\n"));
 }
 
-TEST(PipeMsgDecode, TextMustBeValidUnicode) {
+TEST(ProtocolDecode, TextMustBeValidUnicode) {
     EXPECT_FALSE(decode("{\"title\":\"caf\xC3\"}"));
     EXPECT_FALSE(decode("{\"title\":\"\xC0\xAF\"}"));          // overlong
     EXPECT_FALSE(decode("{\"title\":\"\xED\xA0\x80\"}"));      // encoded surrogate
@@ -231,7 +231,7 @@ TEST(PipeMsgDecode, TextMustBeValidUnicode) {
     EXPECT_EQ(decode("{\"title\":\"\xE2\x80\xA8\"}")->title, QString(QChar(0x2028)));
 }
 
-TEST(PipeMsgDecode, SurvivesHostileLines) {
+TEST(ProtocolDecode, SurvivesHostileLines) {
     constexpr std::size_t kDeep = 1'000'000;
     EXPECT_FALSE(decode(std::string(kDeep, '[')));
     EXPECT_FALSE(decode(std::string(kDeep, '[') + std::string(kDeep, ']')));
@@ -258,7 +258,7 @@ TEST(PipeMsgDecode, SurvivesHostileLines) {
 
 // ---- Encoding ----------------------------------------------------------------------------------
 
-TEST(PipeMsgEncode, EventsHaveExactBytes) {
+TEST(ProtocolEncode, EventsHaveExactBytes) {
     EXPECT_EQ(PipeMsg::ready(QStringLiteral("a")).encode(), R"({"id":"a","ev":"ready"})");
     EXPECT_EQ(PipeMsg::result(QStringLiteral("a"), 0).encode(),
               R"({"id":"a","ev":"result","code":0})");
@@ -269,7 +269,7 @@ TEST(PipeMsgEncode, EventsHaveExactBytes) {
     EXPECT_EQ(PipeMsg{}.encode(), "{}");
 }
 
-TEST(PipeMsgEncode, WritesPresentFieldsInFieldOrder) {
+TEST(ProtocolEncode, WritesPresentFieldsInFieldOrder) {
     // Filled in reverse order: the output order must come from the record, not the caller.
     PipeMsg m;
     m.variant = QStringLiteral("v");
@@ -286,7 +286,7 @@ TEST(PipeMsgEncode, WritesPresentFieldsInFieldOrder) {
     EXPECT_EQ(PipeMsg::decode(m.encode()), m);
 }
 
-TEST(PipeMsgEncode, AwkwardTextRoundTripsOnOneLine) {
+TEST(ProtocolEncode, AwkwardTextRoundTripsOnOneLine) {
     QString text = QStringLiteral("line1\nline2\r\nquote\" back\\slash /solidus tab\t");
     for (char16_t c = 0; c < 0x20; ++c) {
         text += QChar(c);
@@ -318,7 +318,7 @@ TEST(PipeMsgEncode, AwkwardTextRoundTripsOnOneLine) {
     EXPECT_EQ(parsed["title"].get<std::string>(), text.toStdString());
 }
 
-TEST(PipeMsgEncode, UnpairedSurrogateStillGivesValidJson) {
+TEST(ProtocolEncode, UnpairedSurrogateStillGivesValidJson) {
     PipeMsg m;
     m.title = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
     const std::string line = m.encode();
@@ -330,7 +330,7 @@ TEST(PipeMsgEncode, UnpairedSurrogateStillGivesValidJson) {
 
 // ---- NotifyMode --------------------------------------------------------------------------------
 
-TEST(NotifyModeTest, RawValuesAreExactAndCaseSensitive) {
+TEST(ProtocolNotifyMode, RawValuesAreExactAndCaseSensitive) {
     for (NotifyMode mode : {NotifyMode::alert, NotifyMode::info, NotifyMode::countdown}) {
         EXPECT_EQ(notifyModeFromRaw(rawValue(mode)), mode);
     }
@@ -362,7 +362,7 @@ struct TypeRow {
     Text eyebrow;
 };
 
-TEST(ShowConfigTest, DefaultsFollowTheTypeInEveryLanguage) {
+TEST(ProtocolShowConfig, DefaultsFollowTheTypeInEveryLanguage) {
     using L = LocaleStrings;
     const TypeRow rows[] = {
         {"eye", "gentle_reminder", &L::titleEye, &L::messageEye, &L::acceptEye, &L::snoozeDefault,
@@ -408,7 +408,7 @@ TEST(ShowConfigTest, DefaultsFollowTheTypeInEveryLanguage) {
     }
 }
 
-TEST(ShowConfigTest, IdAloneGivesTheVietnameseEyeCountdown) {
+TEST(ProtocolShowConfig, IdAloneGivesTheVietnameseEyeCountdown) {
     const LocaleStrings vi = LocaleStrings::get(QStringLiteral("vi-VN"));
     const ShowConfig c = ShowConfig::from(show(R"({"op":"show","id":"card-1"})"));
     EXPECT_EQ(c.id, "card-1");
@@ -429,7 +429,7 @@ TEST(ShowConfigTest, IdAloneGivesTheVietnameseEyeCountdown) {
     EXPECT_EQ(c.title, QString::fromUtf8("Th\xC6\xB0 gi\xC3\xA3n m\xE1\xBA\xAFt"));
 }
 
-TEST(ShowConfigTest, ModeIsLowerCasedAndSetsTheDefaultDuration) {
+TEST(ProtocolShowConfig, ModeIsLowerCasedAndSetsTheDefaultDuration) {
     struct Case {
         const char* json;
         NotifyMode mode;
@@ -453,7 +453,7 @@ TEST(ShowConfigTest, ModeIsLowerCasedAndSetsTheDefaultDuration) {
     }
 }
 
-TEST(ShowConfigTest, TypeAndVariantAreLowerCasedOnceAndValidated) {
+TEST(ProtocolShowConfig, TypeAndVariantAreLowerCasedOnceAndValidated) {
     struct Case {
         const char* json;
         const char* notifyType;
@@ -485,7 +485,7 @@ TEST(ShowConfigTest, TypeAndVariantAreLowerCasedOnceAndValidated) {
     }
 }
 
-TEST(ShowConfigTest, MorningEnergyEyebrowWinsOverTheVariant) {
+TEST(ProtocolShowConfig, MorningEnergyEyebrowWinsOverTheVariant) {
     const LocaleStrings en = LocaleStrings::get(QStringLiteral("en"));
     const ShowConfig c = ShowConfig::from(
         show(R"({"id":"a","type":"morning_energy","variant":"achievement","locale":"en"})"));
@@ -494,7 +494,7 @@ TEST(ShowConfigTest, MorningEnergyEyebrowWinsOverTheVariant) {
     EXPECT_EQ(c.eyebrow, "PRODUCTIVITY TIP");
 }
 
-TEST(ShowConfigTest, GivenTextsWinEvenWhenEmptyExceptDetail) {
+TEST(ProtocolShowConfig, GivenTextsWinEvenWhenEmptyExceptDetail) {
     const ShowConfig empty = ShowConfig::from(
         show(R"({"id":"","eyebrow":"","title":"","message":"","primary":"","secondary":"",)"
              R"("skip":"","detail":"","locale":""})"));
@@ -518,7 +518,7 @@ TEST(ShowConfigTest, GivenTextsWinEvenWhenEmptyExceptDetail) {
     EXPECT_FALSE(given.sound);
 }
 
-TEST(ShowConfigTest, PlacementIsElevatedOrDefault) {
+TEST(ProtocolShowConfig, PlacementIsElevatedOrDefault) {
     const std::pair<const char*, const char*> cases[] = {
         {R"({"id":"a"})", "default"},
         {R"({"id":"a","placement":"elevated"})", "elevated"},
@@ -532,7 +532,7 @@ TEST(ShowConfigTest, PlacementIsElevatedOrDefault) {
     }
 }
 
-TEST(ShowConfigTest, LocaleKeepsItsCaseAndSelectsTheTexts) {
+TEST(ProtocolShowConfig, LocaleKeepsItsCaseAndSelectsTheTexts) {
     const ShowConfig c = ShowConfig::from(show(R"({"id":"a","locale":"EN-US"})"));
     EXPECT_EQ(c.locale, "EN-US");
     EXPECT_EQ(c.title, "Eye break");

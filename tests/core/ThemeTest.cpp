@@ -12,7 +12,7 @@ QList<uint> codePoints(const char* type) {
     return typeEmoji(QString::fromUtf8(type)).toUcs4();
 }
 
-TEST(TypeEmojiTest, EachTypeHasItsExactCodePoints) {
+TEST(ThemeTypeEmoji, EachTypeHasItsExactCodePoints) {
     const std::pair<const char*, QList<uint>> cases[] = {
         {"sitting", {0x1F6B6}},     {"stress", {0x1F32C}},
         {"exercise", {0x1F4AA}},    {"app_feedback", {0x1F9E0}},
@@ -25,13 +25,13 @@ TEST(TypeEmojiTest, EachTypeHasItsExactCodePoints) {
     }
 }
 
-TEST(TypeEmojiTest, MatchIsExactAndCaseSensitive) {
+TEST(ThemeTypeEmoji, MatchIsExactAndCaseSensitive) {
     for (const char* type : {"Sitting", "INFO", " water", "water ", "app-feedback", "stress\r"}) {
         EXPECT_EQ(codePoints(type), QList<uint>{0x1F441}) << '"' << type << '"';
     }
 }
 
-TEST(VariantThemeTest, ColoursAreExactAndOpaque) {
+TEST(ThemeVariant, ColoursAreExactAndOpaque) {
     struct Case {
         const char* variant;
         Rgba accent;
