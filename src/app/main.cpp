@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setQuitLockEnabled(false);
 
-    const QString path = QFile::decodeName(*socketPath);
+    const QString path = QFile::decodeName(QByteArray::fromStdString(*socketPath));
     QMetaObject::invokeMethod(
         &app,
         [path] {
