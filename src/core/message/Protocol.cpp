@@ -174,6 +174,9 @@ public:
     }
 
     bool number_float(number_float_t, const string_t& token) override {
+        if (!atMember()) {
+            return depth_ > 0;
+        }
         return integer(wholeNumber(token));
     }
 
