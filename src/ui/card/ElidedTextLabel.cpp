@@ -8,6 +8,27 @@
 
 namespace wystrand {
 
+namespace {
+
+// Wide enough for any single line.
+constexpr qreal unboundedWidth = 1e6;
+
+// The last allowed line of a text that goes on: as much of it as fits, then an ellipsis.
+QString elideLastLine(const QString& own, QString rest, qreal width, const QFont& font) {
+    const QFontMetricsF metrics(font);
+    if (own.endsWith(QChar::LineSeparator)) {
+        // A typed break ends the line; the text after it is cut off entirely.
+        const QString ellipsis(QChar(0x2026));
+        const QString kept = metrics.elidedText(own.chopped(1), Qt::ElideRight,
+                                                width - metrics.horizontalAdvance(ellipsis));
+        return kept.endsWith(ellipsis) ? kept : kept + ellipsis;
+    }
+    rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+    return metrics.elidedText(rest, Qt::ElideRight, width);
+}
+
+}  // namespace
+
 ElidedTextLabel::ElidedTextLabel(const QString& text, int maxLines, QWidget* parent)
     : QLabel(parent), maxLines_(maxLines) {
     setTextFormat(Qt::PlainText);
@@ -36,9 +57,7 @@ std::vector<ElidedTextLabel::Line> ElidedTextLabel::layoutLines(qreal width) con
         QString shown = source.mid(line.textStart(), line.textLength());
         const bool lastAllowed = maxLines_ > 0 && static_cast<int>(lines.size()) == maxLines_ - 1;
         if (lastAllowed && line.textStart() + line.textLength() < source.size()) {
-            QString rest = source.mid(line.textStart());
-            rest.replace(QChar::LineSeparator, QLatin1Char(' '));
-            shown = QFontMetricsF(font()).elidedText(rest, Qt::ElideRight, lineWidth);
+            shown = elideLastLine(shown, source.mid(line.textStart()), lineWidth, font());
         }
         shown.remove(QChar::LineSeparator);
         lines.push_back({shown, line.ascent(), line.height()});
@@ -77,12 +96,18 @@ int ElidedTextLabel::heightForWidth(int width) const {
 }
 
 QSize ElidedTextLabel::sizeHint() const {
-    // The widest typed line, unwrapped.
+    // The widest typed line, unwrapped, measured as the layout will draw it (letter spacing
+    // included), so that a label given this width does not wrap.
+    QString source = text();
+    source.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(source, font());
     qreal width = 0;
-    const QFontMetricsF metrics(font());
-    for (const QString& part : text().split(QLatin1Char('\n'))) {
-        width = std::max(width, metrics.horizontalAdvance(part));
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(unboundedWidth);
+        width = std::max(width, line.naturalTextWidth());
     }
+    layout.endLayout();
     const int w = static_cast<int>(std::ceil(width)) + marginsWidth();
     return {w, heightForWidth(w)};
 }

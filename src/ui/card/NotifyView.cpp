@@ -79,6 +79,7 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
     card->addLayout(buildContentRow());
     if (config_.mode != NotifyMode::info) {
         auto* divider = new Divider(withOpacity(palette().color(QPalette::Mid), 0.12), this);
+        divider->setObjectName(QStringLiteral("divider"));
         divider->setContentsMargins(14, 0, 14, 0);
         card->addWidget(divider);
         card->addLayout(config_.mode == NotifyMode::alert ? buildAlertButtons()
@@ -198,6 +199,11 @@ void NotifyView::setTranslucent(bool translucent) {
     update();
 }
 
+void NotifyView::setVisibleCard(const QRect& visible) {
+    visibleCard_ = visible;
+    update();
+}
+
 int NotifyView::naturalHeight() const {
     const int height = heightForWidth(cardWidth);
     return height >= 0 ? height : sizeHint().height();
@@ -211,15 +217,16 @@ void NotifyView::showEvent(QShowEvent* event) {
 void NotifyView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds(visibleCard_.value_or(rect()));
     QPainterPath card;
-    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    card.addRoundedRect(bounds, cornerRadius, cornerRadius);
     painter.fillPath(card,
                      withOpacity(palette().color(QPalette::Window), translucent_ ? 0.92 : 1.0));
 
     // The stroke lies wholly inside the shape.
     const qreal inset = borderWidth / 2;
     QPainterPath edge;
-    edge.addRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), cornerRadius - inset,
+    edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cornerRadius - inset,
                         cornerRadius - inset);
     painter.setPen(QPen(withOpacity(palette().color(QPalette::WindowText), 0.08), borderWidth));
     painter.setBrush(Qt::NoBrush);

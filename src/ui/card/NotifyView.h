@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "core/message/Protocol.h"
 
@@ -22,7 +23,7 @@ QString clockText(std::int64_t seconds);
 // 0 for the accepting action or a card that ran its course, 2 for one put off or skipped.
 //
 // Children carry object names for tests: "eyebrow", "clock", "glyph", "title", "message",
-// "detail", "primary", "secondary", "skip", "progress".
+// "detail", "primary", "secondary", "skip", "progress", "divider".
 class NotifyView : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +39,10 @@ public:
 
     // The card's own height at its fixed width.
     int naturalHeight() const;
+
+    // The part of the view that its host's frame shows, in view coordinates. The background,
+    // border and rounded corners follow it, so a card taller than the frame keeps its shape.
+    void setVisibleCard(const QRect& visible);
 
     const ShowConfig& config() const { return config_; }
     std::int64_t secondsLeft() const { return secondsLeft_; }
@@ -67,6 +72,7 @@ private:
     bool dismissed_ = false;
     bool armed_ = false;
     bool translucent_ = false;
+    std::optional<QRect> visibleCard_;
 
     QColor accent_;
     QColor tint_;

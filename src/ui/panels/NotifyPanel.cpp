@@ -51,14 +51,18 @@ void NotifyPanel::embed() {
         },
         timing_.second, this);
     view_->setTranslucent(composited_);
+    // The card keeps its natural height, centred in the fixed frame. One taller than the
+    // frame overflows into its own padding, with its shape cut back to the frame.
     const int natural = view_->naturalHeight();
     const QRect card(0, (height() - natural) / 2, cardWidth, natural);
     view_->setGeometry(card);
+    const QRect visible = card.intersected(rect());
+    view_->setVisibleCard(visible.translated(-card.topLeft()));
     if (!composited_) {
         // Without a compositor the window cannot be see-through: shape it to the card so the
         // rounded corners show the desktop instead of black.
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(card), cornerRadius, cornerRadius);
+        shape.addRoundedRect(QRectF(visible), cornerRadius, cornerRadius);
         setMask(QRegion(shape.toFillPolygon().toPolygon()));
     }
 }

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QKeySequence>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ui/card/PlainButton.h"
+
+namespace wystrand {
+namespace {
+
+TEST(PlainButtonTest, AmpersandIsShownAsTypedAndMakesNoShortcut) {
+    PlainButton button("Rock & Roll");
+    EXPECT_EQ(button.text(), "Rock && Roll");
+    EXPECT_TRUE(QKeySequence::mnemonic(button.text()).isEmpty());
+    // Drawn with one '&': the width is that of the typed label.
+    const QFontMetrics metrics(button.font());
+    EXPECT_EQ(button.sizeHint().width(), metrics.size(0, "Rock & Roll").width());
+    EXPECT_LT(button.sizeHint().width(), metrics.size(0, "Rock && Roll").width());
+
+    PlainButton trailing("&");
+    EXPECT_EQ(trailing.text(), "&&");
+    EXPECT_TRUE(QKeySequence::mnemonic(trailing.text()).isEmpty());
+}
+
+TEST(PlainButtonTest, NeverTakesFocusButClicks) {
+    PlainButton button("Later");
+    EXPECT_EQ(button.focusPolicy(), Qt::NoFocus);
+    button.resize(button.sizeHint());
+    QSignalSpy clicked(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicked.size(), 1);
+}
+
+TEST(PlainButtonTest, AnEmptyLabelStillMakesAButton) {
+    PlainButton button("");
+    EXPECT_GT(button.sizeHint().height(), 0);
+}
+
+}  // namespace
+}  // namespace wystrand
