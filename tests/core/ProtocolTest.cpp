@@ -109,6 +109,8 @@ TEST(ProtocolDecode, WrongTypeForAnyKnownKeyFailsTheWholeRecord) {
           R"({"id":"a","title":{}})", R"({"id":7})", R"({"id":"a","variant":false})",
           R"({"id":"a","sound":1})", R"({"id":"a","sound":0})", R"({"id":"a","sound":"true"})",
           R"({"id":"a","duration":"30"})", R"({"id":"a","code":false})",
+          // A good value after a bad one under another key does not save the record.
+          R"({"title":5,"id":"a"})", R"({"sound":1,"op":"ping","id":"a"})",
           // Duplicates: the last one counts, for better or worse.
           R"({"id":"a","title":"a","title":5})", R"({"id":"a","code":1,"code":1.5})"}) {
         EXPECT_FALSE(decode(line)) << line;
