@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QString>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -80,6 +81,9 @@ bool saveScreenshot(const std::string& file) {
     }
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return false;
+        }
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -117,6 +121,7 @@ int runDemo(std::span<char* const> args) {
     std::fflush(stdout);
 
     bool ponged = false;
+    int interruptedBy = 0;
     std::set<QString> waitingForReady;
     std::set<QString> waitingForResult;
     const auto sendRecord = [&](const PipeMsg& m) {
@@ -152,7 +157,7 @@ int runDemo(std::span<char* const> args) {
                     error = "the agent closed the connection";
                     return false;
                 case HostEvent::Kind::signal:
-                    error = "interrupted";
+                    interruptedBy = event.number;
                     return false;
                 default:
                     break;
@@ -161,6 +166,9 @@ int runDemo(std::span<char* const> args) {
         return true;
     };
     const auto fail = [&](const std::string& fallback) {
+        if (interruptedBy != 0) {
+            return signalExitStatus(interruptedBy);
+        }
         printError((error.empty() ? fallback : error).c_str());
         return kExitFailure;
     };
@@ -188,7 +196,7 @@ int runDemo(std::span<char* const> args) {
         return fail("the cards were not shown within 5 s (no screen?)");
     }
     pump(after(kSettleTime), [] { return false; });
-    if (!error.empty()) {
+    if (!error.empty() || interruptedBy != 0) {
         return fail(error);
     }
 
