@@ -147,5 +147,26 @@ TEST_F(X11PanelTest, ClickOnThePrimaryButtonReportsZeroWithoutFocus) {
     EXPECT_TRUE(waitUntil([&] { return first->pos() == QPoint(1108, 8); }));
 }
 
+TEST_F(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
+    // Stand in for a compositing manager: own its selection on screen 0.
+    xcb_connection_t* c = connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t owner = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, owner, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(c, owner, atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+    xcb_flush(c);
+    {
+        NotifyPanel composited(alertCard("c"), nullptr);
+        EXPECT_TRUE(composited.testAttribute(Qt::WA_TranslucentBackground));
+        EXPECT_TRUE(composited.mask().isEmpty());
+    }
+    xcb_destroy_window(c, owner);
+    xcb_flush(c);
+    NotifyPanel shaped(alertCard("s"), nullptr);
+    EXPECT_FALSE(shaped.testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_FALSE(shaped.mask().isEmpty());
+}
+
 }  // namespace
 }  // namespace wystrand
