@@ -53,22 +53,10 @@ TEST(ElidedTextLabelTest, TypedLineBreaksCountAgainstTheLimit) {
     EXPECT_TRUE(lines[2].endsWith(QChar(0x2026)));
 }
 
-TEST(ElidedTextLabelTest, AWordWiderThanTheLineBreaksInside) {
-    std::unique_ptr<ElidedTextLabel> l(label(QString(60, 'w'), 0));
-    EXPECT_GT(l->visibleLines(100).size(), 1);
-}
-
 TEST(ElidedTextLabelTest, MarkupIsText) {
     std::unique_ptr<ElidedTextLabel> l(label("<b>x</b>", 2));
     EXPECT_EQ(l->textFormat(), Qt::PlainText);
     EXPECT_EQ(l->visibleLines(300), QStringList{"<b>x</b>"});
-}
-
-TEST(ElidedTextLabelTest, EmptyTextTakesNoRoom) {
-    std::unique_ptr<ElidedTextLabel> l(label("", 2));
-    EXPECT_EQ(l->heightForWidth(300), 0);
-    l->setContentsMargins(0, 1, 0, 0);
-    EXPECT_EQ(l->heightForWidth(300), 1);
 }
 
 }  // namespace

@@ -160,14 +160,5 @@ TEST_F(WindowManagerTest, ADuplicateIdentifierMakesASecondCard) {
     EXPECT_EQ(manager->order(), std::vector<QString>{"y"});
 }
 
-TEST_F(WindowManagerTest, ACardEndingByItselfReportsItsCode) {
-    manager = std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 5ms});
-    ShowConfig info = card("i", NotifyMode::info);
-    info.duration = 2;
-    manager->show(info, nullptr, [this](std::int64_t code) { results.push_back({"i", code}); });
-    ASSERT_TRUE(resultsAre(1));
-    EXPECT_EQ(results[0].second, 0);
-}
-
 }  // namespace
 }  // namespace wystrand
