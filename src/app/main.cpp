@@ -51,7 +51,11 @@ int main(int argc, char** argv) {
 
     qInstallMessageHandler(dropMessage);
     preferXWayland();
-    QApplication app(argc, argv);
+    // Qt acts on options of its own (-platform, -display, -reverse...); the agent ignores every
+    // argument but --pipe, so the application object is given the program name alone.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setQuitLockEnabled(false);
 

@@ -68,9 +68,11 @@ protected:
 
     void SetUp() override { startAgent(desktop->agentEnvironment()); }
 
-    void startAgent(const EnvChanges& env) {
+    void startAgent(const EnvChanges& env, const std::vector<std::string>& extraArgs = {}) {
         ASSERT_TRUE(controller_.ok());
-        ASSERT_TRUE(agent_.start({kAgent, "--pipe", controller_.socketPath()}, env));
+        std::vector<std::string> argv{kAgent, "--pipe", controller_.socketPath()};
+        argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
+        ASSERT_TRUE(agent_.start(argv, env));
         ASSERT_TRUE(controller_.waitConnected());
     }
 
@@ -297,6 +299,20 @@ protected:
 };
 
 TEST_F(AgentWithoutBusesTest, WorksAndSaysNothing) {
+    show("a", "info", 0);
+    EXPECT_EQ(resultCode("a"), 0);
+}
+
+// Other arguments are ignored, Qt's own options included.
+class AgentWithOtherArgumentsTest : public AgentTest {
+protected:
+    void SetUp() override {
+        startAgent(desktop->agentEnvironment(),
+                   {"--pipe", "/elsewhere", "-display", ":9999", "-x"});
+    }
+};
+
+TEST_F(AgentWithOtherArgumentsTest, ShowsCardsOnItsDisplay) {
     show("a", "info", 0);
     EXPECT_EQ(resultCode("a"), 0);
 }
