@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/message/Protocol.h"
+#include "ui/card/NotifyView.h"
 #include "ui/panels/NotifyPanel.h"
 
 using namespace wystrand;
@@ -25,7 +26,9 @@ QImage renderCard(const ShowConfig& config, qreal scale) {
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    panel.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    // The view itself, where the panel placed it: rendering the panel would move its masked
+    // region to the image's corner.
+    panel.view()->render(&painter, panel.view()->pos(), QRegion(), QWidget::DrawChildren);
     return image;
 }
 
