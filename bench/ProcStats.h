@@ -1,0 +1,35 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace wystrand::bench {
+
+// What /proc tells about a running process at one moment.
+struct ProcSample {
+    struct Thread {
+        std::string name;
+        long switches = 0;  // voluntary and involuntary context switches
+    };
+    long long cpuTicks = 0;  // user and system time of every thread, in clock ticks
+    long rssKb = 0;
+    std::map<int, Thread> threads;  // by thread id
+};
+
+ProcSample sampleProcess(pid_t pid);
+long rssKb(pid_t pid);
+double cpuSeconds(const ProcSample& before, const ProcSample& after);
+
+// Wake-ups between two samples, counted as context switches: a thread that sleeps in poll and
+// is woken switches out once when it sleeps again. Threads born in between count from zero.
+struct Wakeups {
+    long total = 0;
+    std::vector<std::pair<std::string, long>> byThread;  // threads that woke at all
+};
+Wakeups wakeupsBetween(const ProcSample& before, const ProcSample& after);
+
+}  // namespace wystrand::bench

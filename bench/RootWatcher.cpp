@@ -1,0 +1,63 @@
+#include "bench/RootWatcher.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace wystrand::bench {
+
+RootWatcher::~RootWatcher() {
+    if (connection_ != nullptr) {
+        xcb_disconnect(connection_);
+    }
+}
+
+bool RootWatcher::open(const std::string& display) {
+    int screenNumber = 0;
+    connection_ = xcb_connect(display.c_str(), &screenNumber);
+    if (xcb_connection_has_error(connection_)) {
+        xcb_disconnect(connection_);
+        connection_ = nullptr;
+        return false;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
+        xcb_screen_next(&it);
+    }
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_void_cookie_t cookie =
+        xcb_change_window_attributes_checked(connection_, it.data->root, XCB_CW_EVENT_MASK, &mask);
+    if (xcb_generic_error_t* error = xcb_request_check(connection_, cookie)) {
+        std::free(error);
+        return false;
+    }
+    return true;
+}
+
+int RootWatcher::fd() const {
+    return connection_ != nullptr ? xcb_get_file_descriptor(connection_) : -1;
+}
+
+void RootWatcher::drain(std::vector<Change>& out) {
+    if (connection_ == nullptr) {
+        return;
+    }
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        const auto at = Clock::now();
+        switch (event->response_type & 0x7f) {
+            case XCB_MAP_NOTIFY:
+                out.push_back(
+                    {at, Change::mapped, reinterpret_cast<xcb_map_notify_event_t*>(event)->window});
+                break;
+            case XCB_UNMAP_NOTIFY:
+                out.push_back({at, Change::unmapped,
+                               reinterpret_cast<xcb_unmap_notify_event_t*>(event)->window});
+                break;
+            default:
+                break;
+        }
+        std::free(event);
+    }
+}
+
+}  // namespace wystrand::bench

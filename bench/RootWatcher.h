@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/Controller.h"
+
+struct xcb_connection_t;
+
+namespace wystrand::bench {
+
+// Maps and unmaps of the top-level windows of an X screen, seen through SubstructureNotify on
+// the root window. Override-redirect windows (the cards, dunst's window) are top-levels too.
+class RootWatcher {
+public:
+    struct Change {
+        enum Kind { mapped, unmapped };
+        Clock::time_point at;
+        Kind kind;
+        std::uint32_t window;
+    };
+
+    RootWatcher() = default;
+    ~RootWatcher();
+    RootWatcher(const RootWatcher&) = delete;
+    RootWatcher& operator=(const RootWatcher&) = delete;
+
+    bool open(const std::string& display);
+    int fd() const;
+    // Appends every change that has arrived, without blocking.
+    void drain(std::vector<Change>& out);
+
+private:
+    xcb_connection_t* connection_ = nullptr;
+};
+
+}  // namespace wystrand::bench
