@@ -1,12 +1,13 @@
 #include "support/PrivateBus.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -15,8 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
-
-extern char** environ;
 
 namespace wystrand::test {
 
@@ -33,6 +32,21 @@ bool accepts(const std::string& socketPath) {
     const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
     ::close(fd);
     return ok;
+}
+
+std::string findInPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        start = end + 1;
+    }
+    return {};
 }
 
 }  // namespace
@@ -79,17 +93,23 @@ bool PrivateBus::startDaemon(const std::string& name, Daemon& daemon, std::strin
         }
     }
     const std::string configArg = "--config-file=" + configPath;
-    char* const argv[] = {const_cast<char*>("dbus-daemon"), const_cast<char*>(configArg.c_str()),
-                          const_cast<char*>("--nofork"), const_cast<char*>("--nopidfile"), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const int rc = ::posix_spawnp(&daemon.pid, "dbus-daemon", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        daemon.pid = -1;
+    const std::string program = findInPath("dbus-daemon");
+    if (program.empty()) {
         return false;
+    }
+    daemon.pid = ::fork();
+    if (daemon.pid < 0) {
+        return false;
+    }
+    if (daemon.pid == 0) {
+        // The daemon ends with the test process, even when that one is killed.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, STDIN_FILENO);
+        ::dup2(devNull, STDOUT_FILENO);
+        const char* argv[] = {"dbus-daemon", configArg.c_str(), "--nofork", "--nopidfile", nullptr};
+        ::execv(program.c_str(), const_cast<char* const*>(argv));
+        ::_exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!accepts(daemon.socketPath)) {
