@@ -20,8 +20,7 @@ public:
     // onReady: at most once, before show() returns, once the slide-in has started.
     // onResult: at most once, later, when the card has finished closing.
     // Neither is called when there is no screen to show the card on.
-    virtual void show(const ShowConfig& config, ReadyCallback onReady,
-                      ResultCallback onResult) = 0;
+    virtual void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) = 0;
     virtual void dismiss(const QString& id) = 0;
     virtual void dismissAll() = 0;
 };
