@@ -1,8 +1,12 @@
 #include "bench/Measures.h"
 
+#include <sched.h>
+#include <unistd.h>
+
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <map>
 
 namespace wystrand::bench {
@@ -23,6 +27,26 @@ std::optional<Clock::time_point> firstChange(const Harness& h, std::size_t from,
         }
     }
     return std::nullopt;
+}
+
+// Every thread of each process (0: this one) on `cpu`, or on every CPU when `cpu` is -1.
+void pinThreads(const std::vector<pid_t>& pids, int cpu) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    const long cpus = ::sysconf(_SC_NPROCESSORS_ONLN);
+    for (long i = 0; i < cpus; ++i) {
+        if (cpu < 0 || i == cpu) {
+            CPU_SET(static_cast<int>(i), &set);
+        }
+    }
+    for (const pid_t pid : pids) {
+        const std::string tasks =
+            "/proc/" + (pid == 0 ? std::string("self") : std::to_string(pid)) + "/task";
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(tasks, error)) {
+            ::sched_setaffinity(std::stoi(entry.path().filename().string()), sizeof set, &set);
+        }
+    }
 }
 
 }  // namespace
@@ -191,8 +215,12 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
     return l;
 }
 
-RoundTrips measurePing(Harness& agent, Harness& floor, int count) {
+RoundTrips measurePing(Harness& agent, pid_t agentPid, Harness& floor, pid_t floorPid, int count,
+                       bool oneCpu) {
     RoundTrips r;
+    if (oneCpu) {
+        pinThreads({0, agentPid, floorPid}, 0);
+    }
     auto run = [&](Harness& h, std::vector<double>* into, int n) {
         for (int i = 0; i < n; ++i) {
             if (const auto rtt = h.ping()) {
@@ -214,6 +242,9 @@ RoundTrips measurePing(Harness& agent, Harness& floor, int count) {
         run(floor, &r.floorUs, block);
         agent.clear();
         floor.clear();
+    }
+    if (oneCpu) {
+        pinThreads({0, agentPid, floorPid}, -1);
     }
     return r;
 }

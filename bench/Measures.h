@@ -58,7 +58,12 @@ struct RoundTrips {
     std::vector<double> floorUs;
     int lost = 0;
 };
-RoundTrips measurePing(Harness& agent, Harness& floor, int count);
+// `count` round trips to each peer, in alternating blocks. With `oneCpu`, the bench and both
+// peers run on one CPU for the while, so that each wake-up costs the same context switch
+// whichever peer it is for; otherwise the scheduler decides, and a wake-up on the other CPU
+// costs an inter-processor interrupt that can outweigh all the rest.
+RoundTrips measurePing(Harness& agent, pid_t agentPid, Harness& floor, pid_t floorPid, int count,
+                       bool oneCpu);
 
 struct Burst {
     int cards = 0;
