@@ -1,62 +1,34 @@
 #include <gtest/gtest.h>
 
-#include <QFont>
-#include <QString>
-
 #include "ui/card/ElidedTextLabel.h"
 
 namespace wystrand {
 namespace {
 
-const QString longText =
-    "one two three four five six seven eight nine ten eleven twelve thirteen fourteen "
-    "fifteen sixteen seventeen eighteen nineteen twenty";
-
-ElidedTextLabel* label(const QString& text, int lines) {
-    auto* l = new ElidedTextLabel(text, lines);
-    QFont font = l->font();
+QStringList linesOf(const QString& text, int maxLines, int width) {
+    ElidedTextLabel label(text, maxLines);
+    QFont font = label.font();
     font.setPixelSize(12);
-    l->setFont(font);
-    return l;
+    label.setFont(font);
+    return label.visibleLines(width);
 }
 
-TEST(ElidedTextLabelTest, CutsTheLastAllowedLineWithAnEllipsis) {
-    std::unique_ptr<ElidedTextLabel> two(label(longText, 2));
-    const QStringList lines = two->visibleLines(120);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_FALSE(lines[0].endsWith(QChar(0x2026)));
-    EXPECT_TRUE(lines[1].endsWith(QChar(0x2026))) << lines[1].toStdString();
-    EXPECT_TRUE(longText.startsWith(lines[0])) << "the first line is the text's own start";
+TEST(ElidedTextLabelTest, OnlyTheLastAllowedLineIsCut) {
+    const QString text =
+        "one two three four five six seven eight nine ten eleven twelve "
+        "thirteen fourteen fifteen sixteen seventeen eighteen nineteen twenty";
+    const QChar ellipsis(0x2026);
+    const QStringList two = linesOf(text, 2, 120);
+    ASSERT_EQ(two.size(), 2);
+    EXPECT_TRUE(text.startsWith(two[0]));
+    EXPECT_TRUE(two[1].endsWith(ellipsis)) << two[1].toStdString();
+    EXPECT_EQ(linesOf(text, 0, 120).join("").remove(' '), QString(text).remove(' '));
 
-    std::unique_ptr<ElidedTextLabel> unlimited(label(longText, 0));
-    EXPECT_GT(unlimited->visibleLines(120).size(), 3);
-    EXPECT_EQ(unlimited->visibleLines(120).join("").remove(' '), QString(longText).remove(' '));
-    EXPECT_GT(unlimited->heightForWidth(120), two->heightForWidth(120));
-}
-
-TEST(ElidedTextLabelTest, TextThatFitsIsShownWhole) {
-    std::unique_ptr<ElidedTextLabel> l(label("short", 2));
-    EXPECT_EQ(l->visibleLines(300), QStringList{"short"});
-    EXPECT_EQ(l->visibleLines(l->sizeHint().width()), QStringList{"short"});
-    // Exactly at the limit: no ellipsis.
-    std::unique_ptr<ElidedTextLabel> exact(label("first\nsecond", 2));
-    EXPECT_EQ(exact->visibleLines(300), (QStringList{"first", "second"}));
-}
-
-TEST(ElidedTextLabelTest, TypedLineBreaksCountAgainstTheLimit) {
-    std::unique_ptr<ElidedTextLabel> l(label("a\nb\nc\nd", 3));
-    const QStringList lines = l->visibleLines(300);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0], "a");
-    EXPECT_EQ(lines[1], "b");
-    EXPECT_TRUE(lines[2].startsWith("c")) << lines[2].toStdString();
-    EXPECT_TRUE(lines[2].endsWith(QChar(0x2026)));
-}
-
-TEST(ElidedTextLabelTest, MarkupIsText) {
-    std::unique_ptr<ElidedTextLabel> l(label("<b>x</b>", 2));
-    EXPECT_EQ(l->textFormat(), Qt::PlainText);
-    EXPECT_EQ(l->visibleLines(300), QStringList{"<b>x</b>"});
+    EXPECT_EQ(linesOf("first\nsecond", 2, 300), (QStringList{"first", "second"}));
+    const QStringList typed = linesOf("a\nb\nc\nd", 3, 300);
+    ASSERT_EQ(typed.size(), 3);
+    EXPECT_EQ(typed.mid(0, 2), (QStringList{"a", "b"}));
+    EXPECT_TRUE(typed[2].startsWith("c") && typed[2].endsWith(ellipsis)) << typed[2].toStdString();
 }
 
 }  // namespace
