@@ -1,170 +1,113 @@
 #include "e2e/Processes.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-
-extern char** environ;
 
 namespace wystrand::test {
 
-namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
-
-std::vector<std::string> childEnvironment(const EnvChanges& changes) {
-    std::vector<std::string> env;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        if (changes.count(name) == 0) {
-            env.push_back(text);
-        }
-    }
-    for (const auto& [name, value] : changes) {
+std::unique_ptr<QProcess> startChild(const QStringList& argv, const EnvChanges& env) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : env) {
+        environment.remove(QString::fromStdString(name));
         if (value) {
-            env.push_back(name + "=" + *value);
+            environment.insert(QString::fromStdString(name), QString::fromStdString(*value));
         }
     }
-    return env;
+    auto child = std::make_unique<QProcess>();
+    child->setProcessEnvironment(environment);
+    child->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    child->start(argv.first(), argv.mid(1));
+    child->waitForStarted();
+    return child;
 }
 
-Child::~Child() {
-    if (pid_ > 0 && !status_) {
-        stop(SIGKILL);
+int exitStatus(QProcess& child, std::chrono::milliseconds timeout) {
+    if (!child.waitForFinished(static_cast<int>(timeout.count())) &&
+        child.state() != QProcess::NotRunning) {
+        return -1;
     }
-    if (!dir_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    // After a crash the exit code is the signal.
+    return (child.exitStatus() == QProcess::CrashExit ? 128 : 0) + child.exitCode();
 }
 
-bool Child::start(const std::vector<std::string>& argv, const EnvChanges& env, int stdinFd) {
-    char pattern[] = "/tmp/wystrand-e2e.XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
-        return false;
-    }
-    dir_ = pattern;
-    std::vector<std::string> envStrings = childEnvironment(env);
-    std::vector<char*> envp;
-    for (auto& s : envStrings) {
-        envp.push_back(s.data());
-    }
-    envp.push_back(nullptr);
-    std::vector<std::string> args = argv;
-    std::vector<char*> argp;
-    for (auto& s : args) {
-        argp.push_back(s.data());
-    }
-    argp.push_back(nullptr);
-
-    const std::string outPath = dir_ + "/out";
-    const std::string errPath = dir_ + "/err";
-    pid_ = ::fork();
-    if (pid_ < 0) {
-        return false;
-    }
-    if (pid_ == 0) {
-        // The child ends with the test process, even when that one is killed.
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const int in = stdinFd >= 0 ? stdinFd : ::open("/dev/null", O_RDONLY);
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || ::dup2(in, STDIN_FILENO) < 0 ||
-            ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0) {
-            ::_exit(127);
-        }
-        ::execve(argp[0], argp.data(), envp.data());
-        ::_exit(127);
-    }
-    return true;
-}
-
-bool Child::running() {
-    if (pid_ <= 0 || status_) {
-        return false;
-    }
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        status_ = status;
-        return false;
-    }
-    return true;
-}
-
-std::optional<int> Child::wait(std::chrono::milliseconds timeout) {
-    eventually([this] { return !running(); }, timeout);
-    return status_;
-}
-
-int Child::stop(int signal) {
-    if (running()) {
-        ::kill(pid_, signal);
-        if (!wait(std::chrono::seconds(5))) {
-            ::kill(pid_, SIGKILL);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-            status_ = status;
-        }
-    }
-    return status_.value_or(-1);
-}
-
-std::string Child::out() const {
-    return readFile(dir_ + "/out");
-}
-
-std::string Child::err() const {
-    return readFile(dir_ + "/err");
-}
-
-RunResult run(const std::vector<std::string>& argv, const EnvChanges& env,
-              std::chrono::milliseconds timeout) {
-    Child child;
-    if (!child.start(argv, env)) {
-        return {std::nullopt, {}, "cannot start " + argv.at(0)};
-    }
-    RunResult result;
-    result.status = child.wait(timeout);
-    if (!result.status) {
-        child.stop(SIGKILL);
-    }
-    result.out = child.out();
-    result.err = child.err();
-    return result;
-}
-
-int exitCode(std::optional<int> status) {
-    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
-}
-
-std::vector<pid_t> childrenOf(pid_t pid) {
+std::vector<pid_t> childrenOf(qint64 pid) {
     std::vector<pid_t> children;
     std::error_code ignored;
-    const std::string taskDir = "/proc/" + std::to_string(pid) + "/task";
-    for (const auto& task : std::filesystem::directory_iterator(taskDir, ignored)) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, ignored)) {
         std::ifstream in(task.path() / "children");
-        pid_t child;
-        while (in >> child) {
+        for (pid_t child; in >> child;) {
             children.push_back(child);
         }
     }
     return children;
+}
+
+RunResult run(const QStringList& argv, const EnvChanges& env) {
+    const auto child = startChild(argv, env);
+    const int status = exitStatus(*child, 20s);
+    return {status, child->readAllStandardOutput().toStdString(),
+            child->readAllStandardError().toStdString()};
+}
+
+Desktop::~Desktop() {
+    QDBusConnection::disconnectFromBus(QStringLiteral("e2e-session"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("e2e-system"));
+}
+
+bool Desktop::start() {
+    display_ = xvfb_.start();
+    return !display_.empty() && buses_.start() &&
+           QDBusConnection::connectToBus(QString::fromStdString(buses_.sessionAddress()),
+                                         QStringLiteral("e2e-session"))
+               .isConnected() &&
+           QDBusConnection::connectToBus(QString::fromStdString(buses_.systemAddress()),
+                                         QStringLiteral("e2e-system"))
+               .isConnected();
+}
+
+EnvChanges Desktop::environment() const {
+    return {{"DISPLAY", display_},
+            {"DBUS_SESSION_BUS_ADDRESS", buses_.sessionAddress()},
+            {"DBUS_SYSTEM_BUS_ADDRESS", buses_.systemAddress()},
+            {"XDG_SESSION_ID", "3"},
+            {"WAYLAND_DISPLAY", std::nullopt},
+            {"QT_QPA_PLATFORM", std::nullopt}};
+}
+
+QDBusConnection Desktop::connection(Bus bus) const {
+    return QDBusConnection(bus == Bus::session ? QStringLiteral("e2e-session")
+                                               : QStringLiteral("e2e-system"));
+}
+
+bool Desktop::syncWith(Bus bus, qint64 pid) {
+    QDBusConnection conn = connection(bus);
+    QString name;
+    const bool found = eventually([&] {
+        const QDBusReply<QStringList> names = conn.interface()->registeredServiceNames();
+        for (const QString& candidate : names.value()) {
+            if (candidate.startsWith(QLatin1Char(':')) &&
+                conn.interface()->servicePid(candidate).value() == pid) {
+                name = candidate;
+                return true;
+            }
+        }
+        return false;
+    });
+    if (!found) {
+        return false;
+    }
+    // Any answer but a timeout will do, a refusal included: it comes after the earlier messages.
+    const QDBusMessage reply = conn.call(QDBusMessage::createMethodCall(
+        name, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
+        QStringLiteral("Introspect")));
+    return reply.type() == QDBusMessage::ReplyMessage ||
+           reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.UnknownObject");
 }
 
 }  // namespace wystrand::test

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,35 +16,24 @@ class TestController {
 public:
     TestController();
     ~TestController();
-    TestController(const TestController&) = delete;
-    TestController& operator=(const TestController&) = delete;
 
-    bool ok() const { return listenFd_ >= 0; }
     const std::string& socketPath() const { return socketPath_; }
-
-    bool waitConnected(std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // Writes `line` and a line feed.
+    bool accept();
     bool send(std::string_view line);
 
-    // The first record received (now or within `timeout`) that satisfies `matches`.
-    std::optional<PipeMsg> waitFor(const std::function<bool(const PipeMsg&)>& matches,
+    // The record for `id` with event `ev`, received now or within `timeout`.
+    std::optional<PipeMsg> waitFor(const std::string& ev, const std::string& id,
                                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    std::optional<PipeMsg> waitForEvent(
-        const std::string& ev, const std::string& id = {},
-        std::chrono::milliseconds timeout = std::chrono::seconds(10));
-
-    // Every line received so far, heartbeats left out, in order.
-    std::vector<std::string> lines() const;
-    // The records received so far whose `id` is `id`.
-    std::vector<PipeMsg> eventsFor(const std::string& id) const;
+    // Every line received so far, heartbeats left out.
+    const std::vector<std::string>& lines() const { return lines_; }
+    // The events received so far for `id`, in order.
+    std::vector<std::string> eventsFor(const std::string& id) const;
 
 private:
-    void readFor(std::chrono::milliseconds timeout);
-
     std::string dir_;
     std::string socketPath_;
     int listenFd_ = -1;
-    int connFd_ = -1;
+    int fd_ = -1;
     std::string partial_;
     std::vector<std::string> lines_;
 };

@@ -6,9 +6,8 @@
 
 namespace wystrand::test {
 
-// A private session bus and a private "system" bus, each its own dbus-daemon listening on a
-// socket in a temporary directory, for tests that must not touch the machine's buses. Point
-// DBUS_SESSION_BUS_ADDRESS and DBUS_SYSTEM_BUS_ADDRESS at the addresses to use them.
+// A private session bus and a private "system" bus, each its own dbus-daemon, for tests that
+// must not touch the machine's buses. The destructor stops both.
 class PrivateBus {
 public:
     PrivateBus() = default;
@@ -16,27 +15,15 @@ public:
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
-    // Starts both daemons and waits until they accept connections. False when either could
-    // not be started; whatever was started is stopped again.
+    // Starts both daemons and waits until they listen; false when either did not come up.
     bool start();
-    void stop();
 
-    const std::string& sessionAddress() const { return sessionAddress_; }
-    const std::string& systemAddress() const { return systemAddress_; }
+    const std::string& sessionAddress() const { return address_[0]; }
+    const std::string& systemAddress() const { return address_[1]; }
 
 private:
-    struct Daemon {
-        pid_t pid = -1;
-        std::string socketPath;
-    };
-    bool startDaemon(const std::string& name, Daemon& daemon, std::string& address);
-    static void stopDaemon(Daemon& daemon);
-
-    std::string dir_;
-    Daemon session_;
-    Daemon system_;
-    std::string sessionAddress_;
-    std::string systemAddress_;
+    pid_t pid_[2] = {-1, -1};
+    std::string address_[2];
 };
 
 }  // namespace wystrand::test
