@@ -9,33 +9,25 @@
 namespace wystrand {
 namespace {
 
-std::optional<std::string> pipeOf(std::vector<const char*> args) {
-    args.insert(args.begin(), "/usr/bin/wystrand-notify");
-    return cliArg(args, "--pipe");
-}
-
-TEST(CliArgTest, MissingFlagOrMissingValueGivesNothing) {
-    EXPECT_EQ(pipeOf({}), std::nullopt);
-    EXPECT_EQ(pipeOf({"--pipe"}), std::nullopt);
-    EXPECT_EQ(pipeOf({"/a", "--pipe"}), std::nullopt);
-    EXPECT_EQ(pipeOf({"--pipe=/a"}), std::nullopt);
-    EXPECT_EQ(pipeOf({"--PIPE", "/a"}), std::nullopt);
-    EXPECT_EQ(pipeOf({"-pipe", "/a"}), std::nullopt);
-}
-
-TEST(CliArgTest, FirstOccurrenceWinsAndValueIsTakenUnchanged) {
-    EXPECT_EQ(pipeOf({"--pipe", "/a", "--pipe", "/b"}), "/a");
-    EXPECT_EQ(pipeOf({"-x", "--pipe", "/a"}), "/a");
-    EXPECT_EQ(pipeOf({"--pipe", "-x"}), "-x");
-    EXPECT_EQ(pipeOf({"--pipe", "--pipe"}), "--pipe");
-    EXPECT_EQ(pipeOf({"--pipe", ""}), "");
-    EXPECT_EQ(pipeOf({"--pipe", " /a b\t"}), " /a b\t");
-    EXPECT_EQ(pipeOf({"--pipe", "/tmp/\xff\xfe.sock"}), "/tmp/\xff\xfe.sock");
-}
-
-TEST(CliArgTest, ProgramPathIsAnElementLikeAnyOther) {
-    const std::vector<const char*> args{"--pipe", "/a"};
-    EXPECT_EQ(cliArg(args, "--pipe"), "/a");
+TEST(CliArgTest, ValueAfterTheFirstExactFlagTakenUnchanged) {
+    using Args = std::vector<const char*>;
+    for (const auto& [args, pipe] : std::vector<std::pair<Args, std::optional<std::string>>>{
+             {{}, std::nullopt},
+             {{"--pipe"}, std::nullopt},
+             {{"/a", "--pipe"}, std::nullopt},
+             {{"--pipe=/a"}, std::nullopt},
+             {{"--PIPE", "/a"}, std::nullopt},
+             {{"-pipe", "/a"}, std::nullopt},
+             {{"--pipe", "/a", "--pipe", "/b"}, "/a"},
+             {{"-x", "--pipe", "/a"}, "/a"},
+             {{"--pipe", "--pipe"}, "--pipe"},
+             {{"--pipe", ""}, ""},
+             {{"--pipe", " /a b\t\xff"}, " /a b\t\xff"},
+         }) {
+        Args argv{"/usr/bin/wystrand-notify"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        EXPECT_EQ(cliArg(argv, "--pipe"), pipe) << testing::PrintToString(args);
+    }
 }
 
 }  // namespace
