@@ -8,7 +8,6 @@
 
 namespace wystrand::test {
 
-// An eye-break card with every control its mode can show.
 inline ShowConfig card(const QString& id, NotifyMode mode, std::int64_t duration = 90) {
     ShowConfig c;
     c.id = id;
@@ -23,8 +22,7 @@ inline ShowConfig card(const QString& id, NotifyMode mode, std::int64_t duration
     return c;
 }
 
-// Runs the event loop (deferred deletes included) until `done` holds. The timeout only
-// bounds a failing test; passing tests never wait for it.
+// Runs the event loop (deferred deletes included) until `done` holds or time runs out.
 template <typename Predicate>
 bool waitUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
     QElapsedTimer clock;

@@ -1,5 +1,5 @@
-// gtest main for widget tests: one QApplication for the whole run, on the platform that the
-// test's environment names. Built with WYSTRAND_XVFB, it runs on a private Xvfb instead.
+// gtest main for widget tests: one QApplication on the platform that the test's environment
+// names, or with WYSTRAND_XVFB defined, on a private Xvfb.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,7 +1,6 @@
 #include "support/XvfbServer.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -12,7 +11,11 @@
 namespace wystrand::test {
 
 XvfbServer::~XvfbServer() {
-    stop();
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
 }
 
 std::string XvfbServer::start() {
@@ -24,49 +27,34 @@ std::string XvfbServer::start() {
     pid_ = fork();
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent) {
-            _exit(127);
-        }
         // Xvfb writes its display number to fd 3 once it is ready; dup2 clears close-on-exec.
         const int devNull = open("/dev/null", O_WRONLY);
-        if (dup2(fds[1], 3) < 0 || dup2(devNull, 1) < 0 || dup2(devNull, 2) < 0) {
-            _exit(127);
+        if (getppid() == parent && dup2(fds[1], 3) == 3 && dup2(devNull, 1) == 1 &&
+            dup2(devNull, 2) == 2) {
+            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1440x875x24", "-nolisten",
+                   "tcp", "-noreset", static_cast<char*>(nullptr));
         }
-        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1440x875x24", "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
+    // Up to the newline, or to the end of the pipe when Xvfb exits without a display.
     std::string number;
     char ch = 0;
     for (;;) {
-        pollfd ready{fds[0], POLLIN, 0};
-        const int n = poll(&ready, 1, 10000);
+        const ssize_t n = read(fds[0], &ch, 1);
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0 || read(fds[0], &ch, 1) != 1 || ch == '\n') {
+        if (n != 1 || ch == '\n') {
             break;
         }
         number.push_back(ch);
     }
     close(fds[0]);
-    if (pid_ < 0 || ch != '\n' || number.empty()) {
-        stop();
-        return {};
+    if (pid_ > 0 && ch == '\n' && !number.empty()) {
+        display_ = ":" + number;
     }
-    display_ = ":" + number;
     return display_;
-}
-
-void XvfbServer::stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-        }
-    }
-    pid_ = -1;
-    display_.clear();
 }
 
 }  // namespace wystrand::test
