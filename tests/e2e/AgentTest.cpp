@@ -1,21 +1,25 @@
 // The agent binary end to end: on a private X server with private session and system buses, the
 // test playing its controlling process.
 #include <gtest/gtest.h>
-#include <signal.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QVariantMap>
+#include <cstring>
 #include <ostream>
 
+#include "core/message/Protocol.h"
 #include "e2e/Processes.h"
-#include "e2e/TestController.h"
 
 namespace wystrand::test {
 namespace {
 
 using Bus = Desktop::Bus;
-using Events = std::vector<std::string>;
-const QString kAgent = QStringLiteral(WYSTRAND_AGENT);
+using Lines = std::vector<std::string>;
+const QString kAgent = WYSTRAND_AGENT;
 
 TEST(AgentUsageTest, WithoutAPipeValueItPrintsTheUsageLineAndExits1) {
     for (const QStringList& args :
@@ -35,6 +39,87 @@ TEST(AgentUsageTest, WithoutAPipeValueItPrintsTheUsageLineAndExits1) {
     EXPECT_EQ(result.out + result.err, "");
 }
 
+// The controlling process's side of the link: listens on a socket in a temporary directory and
+// keeps every line the agent sends but heartbeats.
+class Controller {
+public:
+    Controller() {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path().c_str(), sizeof(addr.sun_path) - 1);
+        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+        ::listen(listenFd_, 1);
+    }
+    ~Controller() {
+        ::close(fd_);
+        ::close(listenFd_);
+        std::filesystem::remove_all(dir_);
+    }
+    std::string path() const { return dir_ + "/agent.sock"; }
+    bool accept() {
+        pollfd p{listenFd_, POLLIN, 0};
+        fd_ = ::poll(&p, 1, 10000) == 1 ? ::accept(listenFd_, nullptr, nullptr) : -1;
+        return fd_ >= 0;
+    }
+    bool send(const std::string& line) {
+        const std::string record = line + '\n';
+        return ::send(fd_, record.data(), record.size(), MSG_NOSIGNAL) == ssize_t(record.size());
+    }
+    // The record for `id` with event `ev`, received now or within `timeout`.
+    std::optional<PipeMsg> waitFor(const char* ev, const std::string& id,
+                                   std::chrono::milliseconds timeout = 10s) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (std::size_t checked = 0;;) {
+            for (; checked < lines.size(); ++checked) {
+                const auto record = PipeMsg::decode(lines[checked]);
+                if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
+                    return record;
+                }
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd p{fd_, POLLIN, 0};
+            char buffer[4096];
+            const ssize_t n = left.count() > 0 && ::poll(&p, 1, int(left.count())) == 1
+                                  ? ::recv(fd_, buffer, sizeof(buffer), 0)
+                                  : 0;
+            if (n <= 0) {
+                return std::nullopt;
+            }
+            partial_.append(buffer, std::size_t(n));
+            for (std::size_t end; (end = partial_.find('\n')) != std::string::npos;
+                 partial_.erase(0, end + 1)) {
+                if (partial_.compare(0, end, PipeMsg::heartbeat().encode()) != 0) {
+                    lines.push_back(partial_.substr(0, end));
+                }
+            }
+        }
+    }
+    // The events received so far for `id`, in order.
+    Lines eventsFor(const std::string& id) const {
+        Lines events;
+        for (const std::string& line : lines) {
+            const auto record = PipeMsg::decode(line);
+            if (record && record->id == QString::fromStdString(id)) {
+                events.push_back(record->ev.value_or("").toStdString());
+            }
+        }
+        return events;
+    }
+
+    Lines lines;
+
+private:
+    std::string dir_ = [] {
+        char pattern[] = "/tmp/wystrand-controller.XXXXXX";
+        ::mkdtemp(pattern);
+        return std::string(pattern);
+    }();
+    int listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd_ = -1;
+    std::string partial_;
+};
+
 Desktop* desktop = nullptr;
 
 class AgentTest : public ::testing::Test {
@@ -49,10 +134,10 @@ protected:
     }
 
     // Only the first --pipe counts; other arguments, Qt's own options among them, are ignored.
-    void SetUp() override { startAgent(desktop->environment()); }
+    void SetUp() override { startAgent(desktop->environment); }
     void startAgent(const EnvChanges& env) {
-        agent_ = startChild({kAgent, "--pipe", QString::fromStdString(controller_.socketPath()),
-                             "--pipe", "/elsewhere", "-display", ":9999", "-x"},
+        agent_ = startChild({kAgent, "--pipe", QString::fromStdString(controller_.path()), "--pipe",
+                             "/elsewhere", "-display", ":9999", "-x"},
                             env);
         ASSERT_TRUE(controller_.accept());
     }
@@ -63,6 +148,7 @@ protected:
         EXPECT_EQ(agent_->readAll().toStdString(), "");
     }
 
+    // A card of 600 s is waited for until it is shown.
     void show(const std::string& id, const std::string& mode = "alert", int duration = 600) {
         ASSERT_TRUE(controller_.send(R"({"op":"show","id":")" + id + R"(","mode":")" + mode +
                                      R"(","duration":)" + std::to_string(duration) + "}"));
@@ -102,7 +188,7 @@ protected:
         EXPECT_EQ(result(probe), 2);
     }
 
-    TestController controller_;
+    Controller controller_;
     std::unique_ptr<QProcess> agent_;
     int probes_ = 0;
 };
@@ -113,7 +199,7 @@ TEST_F(AgentTest, EachModeIsReadyThenReportsItsCode) {
     show("countdown", "countdown", 1);
     for (const auto& [id, code] : {std::pair{"alert", 2}, {"info", 0}, {"countdown", 0}}) {
         EXPECT_EQ(result(id), code) << id;
-        EXPECT_EQ(controller_.eventsFor(id), (Events{"ready", "result"})) << id;
+        EXPECT_EQ(controller_.eventsFor(id), (Lines{"ready", "result"})) << id;
     }
 }
 
@@ -126,8 +212,8 @@ TEST_F(AgentTest, ADismissedCardReportsCode2Once) {
     // Requests are handled in order: once a later card has ended, nothing more can come for "a".
     show("later", "info", 0);
     EXPECT_EQ(result("later"), 0);
-    EXPECT_EQ(controller_.eventsFor("a"), (Events{"ready", "result"}));
-    EXPECT_EQ(controller_.eventsFor("nobody"), Events{});
+    EXPECT_EQ(controller_.eventsFor("a"), (Lines{"ready", "result"}));
+    EXPECT_EQ(controller_.eventsFor("nobody"), Lines{});
 }
 
 TEST_F(AgentTest, BadLinesAreIgnoredWhileGoodOnesAreAnswered) {
@@ -142,13 +228,13 @@ TEST_F(AgentTest, BadLinesAreIgnoredWhileGoodOnesAreAnswered) {
     ASSERT_TRUE(
         controller_.send("  {\"op\":\"show\",\"id\":\"good\",\"mode\":\"info\",\"duration\":0}\r"));
     EXPECT_EQ(result("good"), 0);
-    EXPECT_EQ(controller_.lines(), (Events{R"({"ev":"pong"})", R"({"id":"good","ev":"ready"})",
-                                           R"({"id":"good","ev":"result","code":0})"}));
+    EXPECT_EQ(controller_.lines, (Lines{R"({"ev":"pong"})", R"({"id":"good","ev":"ready"})",
+                                        R"({"id":"good","ev":"result","code":0})"}));
 }
 
 class AgentWithoutBusesTest : public AgentTest {
     void SetUp() override {
-        EnvChanges env = desktop->environment();
+        EnvChanges env = desktop->environment;
         env["DBUS_SESSION_BUS_ADDRESS"] = env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent";
         startAgent(env);
     }
@@ -159,26 +245,26 @@ TEST_F(AgentWithoutBusesTest, ShowsCardsAndSaysNothing) {
     EXPECT_EQ(result("a"), 0);
 }
 
-QDBusMessage signal(const QString& path, const QString& interface, const QString& name,
-                    const QVariantList& args = {}) {
-    QDBusMessage message = QDBusMessage::createSignal(path, interface, name);
-    message.setArguments(args);
-    return message;
+QDBusMessage signal(const QString& path, const QString& interface, const QString& member,
+                    const QVariant& arg) {
+    return QDBusMessage::createSignal(path, interface, member) << arg;
 }
-QDBusMessage screenSaver(const QString& interface, bool active) {
-    return signal("/org/freedesktop/ScreenSaver", interface, "ActiveChanged", {active});
+QDBusMessage screenSaver(const QString& vendor, bool active) {
+    return signal("/org/freedesktop/ScreenSaver", "org." + vendor + ".ScreenSaver", "ActiveChanged",
+                  active);
 }
-QDBusMessage prepareForSleep(bool start) {
+QDBusMessage sleep(bool start) {
     return signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
-                  {start});
+                  start);
 }
 QDBusMessage lock(const QString& session) {
-    return signal(session, "org.freedesktop.login1.Session", "Lock");
+    return QDBusMessage::createSignal("/org/freedesktop/login1/session/" + session,
+                                      "org.freedesktop.login1.Session", "Lock");
 }
 QDBusMessage active(const QString& session, bool active) {
-    return signal(
-        session, "org.freedesktop.DBus.Properties", "PropertiesChanged",
-        {"org.freedesktop.login1.Session", QVariantMap{{"Active", active}}, QStringList{}});
+    return signal("/org/freedesktop/login1/session/" + session, "org.freedesktop.DBus.Properties",
+                  "PropertiesChanged", "org.freedesktop.login1.Session")
+           << QVariantMap{{"Active", active}} << QStringList{};
 }
 
 struct SessionSignal {
@@ -191,25 +277,21 @@ struct SessionSignal {
     friend void PrintTo(const SessionSignal& s, std::ostream* out) { *out << s.name; }
 };
 
-std::vector<SessionSignal> sessionSignals() {
-    const QString own = "/org/freedesktop/login1/session/_33";  // session id "3"
-    const QString other = "/org/freedesktop/login1/session/_34";
-    const QDBusMessage fdoOn = screenSaver("org.freedesktop.ScreenSaver", true);
-    const QDBusMessage gnomeOn = screenSaver("org.gnome.ScreenSaver", true);
-    return {
-        {"ScreenSaverOn", Bus::session, fdoOn, {}},
-        {"GnomeScreenSaverOn", Bus::session, gnomeOn, {}},
-        {"GoingToSleep", Bus::system, prepareForSleep(true), {}},
-        {"OwnSessionLocked", Bus::system, lock(own), {}},
-        {"OwnSessionInactive", Bus::system, active(own, false), {}},
-        {"ScreenSaverOff", Bus::session, screenSaver("org.freedesktop.ScreenSaver", false), fdoOn},
-        {"GnomeScreenSaverOff", Bus::session, screenSaver("org.gnome.ScreenSaver", false), gnomeOn},
-        {"WakingUp", Bus::system, prepareForSleep(false), prepareForSleep(true)},
-        {"OtherSessionLocked", Bus::system, lock(other), lock(own)},
-        {"OtherSessionInactive", Bus::system, active(other, false), active(own, false)},
-        {"OwnSessionActive", Bus::system, active(own, true), active(own, false)},
-    };
-}
+// The own session is "_33" (id "3").
+const std::vector<SessionSignal> kSessionSignals{
+    {"ScreenSaverOn", Bus::session, screenSaver("freedesktop", true), {}},
+    {"GnomeScreenSaverOn", Bus::session, screenSaver("gnome", true), {}},
+    {"GoingToSleep", Bus::system, sleep(true), {}},
+    {"OwnSessionLocked", Bus::system, lock("_33"), {}},
+    {"OwnSessionInactive", Bus::system, active("_33", false), {}},
+    {"ScreenSaverOff", Bus::session, screenSaver("freedesktop", false),
+     screenSaver("freedesktop", true)},
+    {"GnomeScreenSaverOff", Bus::session, screenSaver("gnome", false), screenSaver("gnome", true)},
+    {"WakingUp", Bus::system, sleep(false), sleep(true)},
+    {"OtherSessionLocked", Bus::system, lock("_34"), lock("_33")},
+    {"OtherSessionInactive", Bus::system, active("_34", false), active("_33", false)},
+    {"OwnSessionActive", Bus::system, active("_33", true), active("_33", false)},
+};
 
 class SessionSignalTest : public AgentTest, public ::testing::WithParamInterface<SessionSignal> {};
 
@@ -222,7 +304,7 @@ TEST_P(SessionSignalTest, ClosesEveryCardWithCode2OrLeavesThemAll) {
         show("kept");
         desktop->connection(s.bus).send(s.message);
         settle(s.bus);
-        EXPECT_EQ(controller_.eventsFor("kept"), Events{"ready"});
+        EXPECT_EQ(controller_.eventsFor("kept"), Lines{"ready"});
         return;
     }
     show("a");
@@ -233,11 +315,11 @@ TEST_P(SessionSignalTest, ClosesEveryCardWithCode2OrLeavesThemAll) {
     EXPECT_EQ(result("c"), 2);
     settle(s.bus);
     for (const char* id : {"a", "b", "c"}) {
-        EXPECT_EQ(controller_.eventsFor(id), (Events{"ready", "result"})) << id;
+        EXPECT_EQ(controller_.eventsFor(id), (Lines{"ready", "result"})) << id;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(, SessionSignalTest, ::testing::ValuesIn(sessionSignals()),
+INSTANTIATE_TEST_SUITE_P(, SessionSignalTest, ::testing::ValuesIn(kSessionSignals),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

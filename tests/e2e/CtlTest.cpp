@@ -24,7 +24,7 @@ protected:
         desktop = nullptr;
     }
 
-    void SetUp() override { env_["XDG_RUNTIME_DIR"] = runtimeDir_; }
+    void SetUp() override { env_["XDG_RUNTIME_DIR"] = QString::fromStdString(runtimeDir_); }
     // The private socket directory is gone again.
     void TearDown() override {
         EXPECT_TRUE(std::filesystem::is_empty(runtimeDir_));
@@ -37,7 +37,7 @@ protected:
         char pattern[] = "/tmp/wystrand-runtime.XXXXXX";
         return std::string(::mkdtemp(pattern));
     }();
-    EnvChanges env_ = desktop->environment();
+    EnvChanges env_ = desktop->environment;
 };
 
 TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
