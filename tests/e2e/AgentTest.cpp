@@ -1,14 +1,13 @@
 // The agent binary end to end: on a private X server with private session and system buses, the
 // test playing its controlling process.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QVariantMap>
-#include <cstring>
 #include <ostream>
 
 #include "core/message/Protocol.h"
@@ -41,57 +40,38 @@ TEST(AgentUsageTest, WithoutAPipeValueItPrintsTheUsageLineAndExits1) {
 
 // The controlling process's side of the link: listens on a socket in a temporary directory and
 // keeps every line the agent sends but heartbeats.
-class Controller {
-public:
-    Controller() {
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, path().c_str(), sizeof(addr.sun_path) - 1);
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-        ::listen(listenFd_, 1);
-    }
-    ~Controller() {
-        ::close(fd_);
-        ::close(listenFd_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::string path() const { return dir_ + "/agent.sock"; }
+struct Controller {
+    QTemporaryDir dir;
+    QLocalServer server;
+    QLocalSocket* link = nullptr;
+    Lines lines;
+
+    Controller() { server.listen(dir.filePath("agent.sock")); }
     bool accept() {
-        pollfd p{listenFd_, POLLIN, 0};
-        fd_ = ::poll(&p, 1, 10000) == 1 ? ::accept(listenFd_, nullptr, nullptr) : -1;
-        return fd_ >= 0;
+        return server.waitForNewConnection(10000) && (link = server.nextPendingConnection());
     }
     bool send(const std::string& line) {
-        const std::string record = line + '\n';
-        return ::send(fd_, record.data(), record.size(), MSG_NOSIGNAL) == ssize_t(record.size());
+        link->write((line + '\n').data(), qint64(line.size() + 1));
+        return link->waitForBytesWritten();
     }
     // The record for `id` with event `ev`, received now or within `timeout`.
     std::optional<PipeMsg> waitFor(const char* ev, const std::string& id,
                                    std::chrono::milliseconds timeout = 10s) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (std::size_t checked = 0;;) {
-            for (; checked < lines.size(); ++checked) {
-                const auto record = PipeMsg::decode(lines[checked]);
-                if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
-                    return record;
+        const QDeadlineTimer deadline(timeout);
+        for (std::size_t checked = 0;; ++checked) {
+            while (checked == lines.size()) {
+                if (link->canReadLine()) {
+                    const std::string line = link->readLine().chopped(1).toStdString();
+                    if (line != PipeMsg::heartbeat().encode()) {
+                        lines.push_back(line);
+                    }
+                } else if (!link->waitForReadyRead(int(deadline.remainingTime()))) {
+                    return std::nullopt;
                 }
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd p{fd_, POLLIN, 0};
-            char buffer[4096];
-            const ssize_t n = left.count() > 0 && ::poll(&p, 1, int(left.count())) == 1
-                                  ? ::recv(fd_, buffer, sizeof(buffer), 0)
-                                  : 0;
-            if (n <= 0) {
-                return std::nullopt;
-            }
-            partial_.append(buffer, std::size_t(n));
-            for (std::size_t end; (end = partial_.find('\n')) != std::string::npos;
-                 partial_.erase(0, end + 1)) {
-                if (partial_.compare(0, end, PipeMsg::heartbeat().encode()) != 0) {
-                    lines.push_back(partial_.substr(0, end));
-                }
+            const auto record = PipeMsg::decode(lines[checked]);
+            if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
+                return record;
             }
         }
     }
@@ -106,18 +86,6 @@ public:
         }
         return events;
     }
-
-    Lines lines;
-
-private:
-    std::string dir_ = [] {
-        char pattern[] = "/tmp/wystrand-controller.XXXXXX";
-        ::mkdtemp(pattern);
-        return std::string(pattern);
-    }();
-    int listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int fd_ = -1;
-    std::string partial_;
 };
 
 Desktop* desktop = nullptr;
@@ -136,7 +104,7 @@ protected:
     // Only the first --pipe counts; other arguments, Qt's own options among them, are ignored.
     void SetUp() override { startAgent(desktop->environment); }
     void startAgent(const EnvChanges& env) {
-        agent_ = startChild({kAgent, "--pipe", QString::fromStdString(controller_.path()), "--pipe",
+        agent_ = startChild({kAgent, "--pipe", controller_.server.fullServerName(), "--pipe",
                              "/elsewhere", "-display", ":9999", "-x"},
                             env);
         ASSERT_TRUE(controller_.accept());

@@ -1,16 +1,15 @@
 // wystrand-notify-ctl end to end, starting the real agent on a private X server.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QCoreApplication>
-#include <filesystem>
+#include <QTemporaryDir>
 
 #include "e2e/Processes.h"
 
 namespace wystrand::test {
 namespace {
 
-const QString kCtl = QStringLiteral(WYSTRAND_CTL);
+const QString kCtl = WYSTRAND_CTL;
 Desktop* desktop = nullptr;
 
 class CtlTest : public ::testing::Test {
@@ -23,33 +22,24 @@ protected:
         delete desktop;
         desktop = nullptr;
     }
-
-    void SetUp() override { env_["XDG_RUNTIME_DIR"] = QString::fromStdString(runtimeDir_); }
+    void SetUp() override { env_["XDG_RUNTIME_DIR"] = runtime_.path(); }
     // The private socket directory is gone again.
-    void TearDown() override {
-        EXPECT_TRUE(std::filesystem::is_empty(runtimeDir_));
-        std::filesystem::remove_all(runtimeDir_);
-    }
+    void TearDown() override { EXPECT_TRUE(QDir(runtime_.path()).isEmpty()); }
 
     RunResult ctl(const QStringList& args) { return run(QStringList{kCtl} + args, env_); }
 
-    std::string runtimeDir_ = [] {
-        char pattern[] = "/tmp/wystrand-runtime.XXXXXX";
-        return std::string(::mkdtemp(pattern));
-    }();
+    QTemporaryDir runtime_;
     EnvChanges env_ = desktop->environment;
 };
 
 TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
-    const std::string json = R"({"id":"job 7","ev":"result","code":0})"
-                             "\n";
     for (const auto& [args, status, out] : std::vector<std::tuple<QStringList, int, std::string>>{
              {{"show", "--mode", "info", "--duration", "1"}, 0, ""},
              {{"show", "--mode", "alert", "--duration", "1"}, 2, ""},
              {{"show", "--mode=countdown", "--duration=0", "--id", "job 7", "--title", "Stretch",
                "--locale", "en", "--no-sound", "--json"},
               0,
-              json}}) {
+              "{\"id\":\"job 7\",\"ev\":\"result\",\"code\":0}\n"}}) {
         const RunResult result = ctl(args);
         EXPECT_EQ(result.status, status) << result.err;
         EXPECT_EQ(result.out, out);
@@ -57,7 +47,7 @@ TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
     }
 }
 
-TEST_F(CtlTest, BadOptionsGiveTheUsageAndStatus64HelpGivesItAndStatus0) {
+TEST_F(CtlTest, BadOptionsGiveTheUsageAndStatus64) {
     for (const QStringList& args :
          {QStringList{"show", "--bogus"}, QStringList{"show", "--duration", "abc"},
           QStringList{"show", "--duration", "1.5"}, QStringList{"show", "--title"},
@@ -66,14 +56,8 @@ TEST_F(CtlTest, BadOptionsGiveTheUsageAndStatus64HelpGivesItAndStatus0) {
           QStringList{"launch"}, QStringList{}}) {
         const RunResult result = ctl(args);
         EXPECT_EQ(result.status, 64) << args.join(' ').toStdString();
-        EXPECT_NE(result.err.find("Usage: wystrand-notify-ctl"), std::string::npos);
+        EXPECT_NE(result.err.find("Usage: wystrand-notify-ctl"), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
-    }
-    for (const QString command : {"show", "serve", "demo"}) {
-        const RunResult result = ctl({command, "--help"});
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.out.rfind("Usage: wystrand-notify-ctl " + command.toStdString(), 0), 0u);
-        EXPECT_EQ(result.err, "");
     }
 }
 
@@ -82,25 +66,16 @@ TEST_F(CtlTest, AnAgentThatCannotStartIsOneLineAndStatus1) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err.find('\n'), missing.err.size() - 1) << missing.err;
     EXPECT_NE(missing.err.find("/nonexistent/wystrand-notify"), std::string::npos);
+    // The agent, without a display, says nothing of its own either.
     env_["DISPLAY"] = std::nullopt;
     const RunResult noDisplay = ctl({"show", "--mode", "info"});
     EXPECT_EQ(noDisplay.status, 1);
     EXPECT_EQ(noDisplay.err.find('\n'), noDisplay.err.size() - 1) << noDisplay.err;
 }
 
-TEST_F(CtlTest, InterruptedShowStopsTheAgent) {
-    const auto show = startChild({kCtl, "show", "--duration", "600"}, env_);
-    std::vector<pid_t> agents;
-    ASSERT_TRUE(eventually([&] { return !(agents = childrenOf(show->processId())).empty(); }));
-    ::kill(show->processId(), SIGINT);
-    EXPECT_EQ(exitStatus(*show), 130);
-    EXPECT_NE(::kill(agents[0], 0), 0) << "the agent still runs";
-}
-
-TEST_F(CtlTest, ServeRelaysLinesBothWaysAndRestartsTheAgent) {
-    const std::string socket = runtimeDir_ + "/chosen.sock";
-    const auto serve =
-        startChild({kCtl, "serve", "--socket", QString::fromStdString(socket)}, env_);
+TEST_F(CtlTest, ServeRelaysLinesBothWaysRestartsTheAgentAndEndsWithItsInput) {
+    const QString socket = runtime_.filePath("chosen.sock");
+    const auto serve = startChild({kCtl, "serve", "--socket", socket}, env_);
     std::string out;
     const auto printed = [&](const std::string& line) {
         return eventually([&] {
@@ -109,13 +84,14 @@ TEST_F(CtlTest, ServeRelaysLinesBothWaysAndRestartsTheAgent) {
             return out.find(line + "\n") != std::string::npos;
         });
     };
-    serve->write(
-        "{\"op\":\"ping\",\"id\":\"x\"}\n{\"op\":\"show\",\"id\":\"s1\",\"mode\":\"info\","
-        "\"duration\":0}\n");
+    serve->write(R"({"op":"ping","id":"x"})"
+                 "\n"
+                 R"({"op":"show","id":"s1","mode":"info","duration":0})"
+                 "\n");
     EXPECT_TRUE(printed(R"({"ev":"pong"})"));
     EXPECT_TRUE(printed(R"({"id":"s1","ev":"ready"})"));
     EXPECT_TRUE(printed(R"({"id":"s1","ev":"result","code":0})"));
-    EXPECT_TRUE(std::filesystem::exists(socket));
+    EXPECT_TRUE(QFile::exists(socket));
 
     const std::vector<pid_t> first = childrenOf(serve->processId());
     ASSERT_EQ(first.size(), 1u);
@@ -125,12 +101,13 @@ TEST_F(CtlTest, ServeRelaysLinesBothWaysAndRestartsTheAgent) {
         second = childrenOf(serve->processId());
         return second.size() == 1 && second[0] != first[0];
     }));
-    serve->write("{\"op\":\"show\",\"id\":\"s2\",\"mode\":\"alert\",\"duration\":0}\n");
+    serve->write(R"({"op":"show","id":"s2","mode":"alert","duration":0})"
+                 "\n");
     EXPECT_TRUE(printed(R"({"id":"s2","ev":"result","code":2})"));
     serve->closeWriteChannel();
     EXPECT_EQ(exitStatus(*serve), 0);
     EXPECT_NE(::kill(second[0], 0), 0) << "the agent still runs";
-    EXPECT_FALSE(std::filesystem::exists(socket));
+    EXPECT_FALSE(QFile::exists(socket));
 }
 
 }  // namespace
