@@ -37,12 +37,11 @@ private:
     QColor fill_;
 };
 
-// A 3 px capsule track with a capsule fill whose width follows fraction().
+// A 3 px capsule track with a capsule fill whose width follows the elapsed fraction.
 class CountdownBar : public QWidget {
 public:
     CountdownBar(const QColor& accent, QWidget* parent = nullptr);
 
-    double fraction() const { return fraction_; }
     // Moves the fill linearly to `target` over `milliseconds` (0: at once).
     void animateTo(double target, int milliseconds);
 

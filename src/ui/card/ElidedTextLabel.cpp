@@ -69,14 +69,6 @@ std::vector<ElidedTextLabel::Line> ElidedTextLabel::layoutLines(qreal width) con
     return lines;
 }
 
-QStringList ElidedTextLabel::visibleLines(int width) const {
-    QStringList out;
-    for (const Line& line : layoutLines(width)) {
-        out.push_back(line.text);
-    }
-    return out;
-}
-
 int ElidedTextLabel::marginsHeight() const {
     const QMargins m = contentsMargins();
     return m.top() + m.bottom();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QLabel>
-#include <QStringList>
+#include <vector>
 
 namespace wystrand {
 
@@ -11,9 +11,6 @@ namespace wystrand {
 class ElidedTextLabel : public QLabel {
 public:
     explicit ElidedTextLabel(const QString& text, int maxLines, QWidget* parent = nullptr);
-
-    // The lines as drawn at the given content width.
-    QStringList visibleLines(int width) const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

@@ -44,11 +44,6 @@ public:
     // border and rounded corners follow it, so a card taller than the frame keeps its shape.
     void setVisibleCard(const QRect& visible);
 
-    const ShowConfig& config() const { return config_; }
-    std::int64_t secondsLeft() const { return secondsLeft_; }
-    double progress() const { return progress_; }
-    bool isDismissed() const { return dismissed_; }
-
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

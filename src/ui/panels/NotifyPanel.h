@@ -32,7 +32,6 @@ public:
 
     // Where the card rests, or is moving to.
     QRect targetFrame() const { return targetFrame_; }
-    bool isDismissed() const { return dismissed_; }
     NotifyView* view() const { return view_; }
 
 private:
