@@ -23,15 +23,13 @@ namespace wystrand::test {
 
 using namespace std::chrono_literals;
 
-// Polls `condition` until it holds or `timeout` passes.
 inline bool eventually(const std::function<bool()>& condition,
                        std::chrono::milliseconds timeout = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
+    for (const auto deadline = std::chrono::steady_clock::now() + timeout; !condition();
+         std::this_thread::sleep_for(5ms)) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }
-        std::this_thread::sleep_for(5ms);
     }
     return true;
 }
@@ -43,10 +41,7 @@ using EnvChanges = std::map<QString, std::optional<QString>>;
 inline std::unique_ptr<QProcess> startChild(const QStringList& argv, const EnvChanges& env) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const auto& [name, value] : env) {
-        environment.remove(name);
-        if (value) {
-            environment.insert(name, *value);
-        }
+        value ? environment.insert(name, *value) : environment.remove(name);
     }
     auto child = std::make_unique<QProcess>();
     child->setProcessEnvironment(environment);
@@ -66,8 +61,7 @@ inline int exitStatus(QProcess& child, std::chrono::milliseconds timeout = 10s) 
 
 struct RunResult {
     int status;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 inline RunResult run(const QStringList& argv, const EnvChanges& env) {
@@ -111,31 +105,33 @@ struct Desktop {
                        {"QT_QPA_PLATFORM", std::nullopt}};
         return connection(Bus::session).isConnected() && connection(Bus::system).isConnected();
     }
-    // A connection of the test's own, named after the address as that is new for each Desktop.
+    // The test's own connection, named after the address, which is new for each Desktop.
     QDBusConnection connection(Bus bus) const {
         const QString address = *environment.at(bus == Bus::session ? "DBUS_SESSION_BUS_ADDRESS"
                                                                     : "DBUS_SYSTEM_BUS_ADDRESS");
         return QDBusConnection::connectToBus(address, address);
     }
-    // Waits until process `pid` has a connection on `bus` and has answered a call sent after
-    // every message sent before on that bus: those messages have then reached it.
+    // Waits until process `pid` is on `bus` and each of its connections has answered a call (a
+    // refusal will do) sent after every message sent before: those messages have reached it.
     bool syncWith(Bus bus, qint64 pid) const {
         const QDBusConnection conn = connection(bus);
-        QString name;
-        const bool found = eventually([&] {
-            for (const QString& candidate : conn.interface()->registeredServiceNames().value()) {
-                if (candidate.startsWith(':') &&
-                    conn.interface()->servicePid(candidate).value() == pid) {
-                    name = candidate;
+        QStringList names;
+        eventually([&] {
+            for (const QString& name : conn.interface()->registeredServiceNames().value()) {
+                if (name.startsWith(':') && conn.interface()->servicePid(name).value() == pid) {
+                    names << name;
                 }
             }
-            return !name.isEmpty();
+            return !names.isEmpty();
         });
-        // A refusal will do: it comes after the earlier messages too.
-        const QDBusMessage reply = conn.call(QDBusMessage::createMethodCall(
-            name, "/", "org.freedesktop.DBus.Introspectable", "Introspect"));
-        return found && (reply.type() == QDBusMessage::ReplyMessage ||
-                         reply.errorName() == "org.freedesktop.DBus.Error.UnknownObject");
+        for (const QString& name : names) {
+            if (conn.call(QDBusMessage::createMethodCall(name, "/", "org.freedesktop.DBus.Peer",
+                                                         "Ping"))
+                    .errorName() == "org.freedesktop.DBus.Error.NoReply") {
+                return false;
+            }
+        }
+        return !names.isEmpty();
     }
 };
 

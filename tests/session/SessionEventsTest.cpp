@@ -6,7 +6,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVirtualObject>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QVariantMap>
 #include <cstdlib>
 
@@ -51,9 +51,9 @@ QDBusMessage lock(const QString& session) {
 }
 
 QDBusMessage changed(const QString& session, const QString& interface, const QVariantMap& values) {
-    QDBusMessage signal = QDBusMessage::createSignal(
-        kSessions + session, "org.freedesktop.DBus.Properties", "PropertiesChanged");
-    return signal << interface << values << QStringList{};
+    return QDBusMessage::createSignal(kSessions + session, "org.freedesktop.DBus.Properties",
+                                      "PropertiesChanged")
+           << interface << values << QStringList{};
 }
 
 TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionIdThenFromTheIdAlone) {
@@ -64,18 +64,15 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionIdThenFromTheIdAlone)
     QDBusConnection emitter = QDBusConnection::connectToBus(
         QString::fromStdString(buses.systemAddress()), QStringLiteral("emitter"));
     int ended = 0;
-    // Sends `signal`, then waits until this process's own connection has answered a call sent
-    // after it (answered or refused): Qt handles what arrives on a connection in order, so the
-    // signal has reached the listener, and a few more passes run the callback it queues.
+    // Qt handles what arrives on a connection in order: once this process has answered a call
+    // sent after `signal`, the signal has reached the listener, and a few more passes of the
+    // event loop run the callback it queues.
     const auto ends = [&](const QDBusMessage& signal) {
         ended = 0;
         emitter.send(signal);
-        const QDBusPendingCall reply = emitter.asyncCall(
-            QDBusMessage::createMethodCall(QDBusConnection::systemBus().baseService(), "/",
-                                           "org.freedesktop.DBus.Introspectable", "Introspect"));
-        QElapsedTimer timer;
-        timer.start();
-        while (!reply.isFinished() && timer.elapsed() < 5000) {
+        const QDBusPendingCall reply = emitter.asyncCall(QDBusMessage::createMethodCall(
+            QDBusConnection::systemBus().baseService(), "/", "org.freedesktop.DBus.Peer", "Ping"));
+        for (QDeadlineTimer deadline(5000); !reply.isFinished() && !deadline.hasExpired();) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
         EXPECT_TRUE(reply.isFinished());
@@ -86,11 +83,7 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionIdThenFromTheIdAlone)
     };
 
     struct Lookup {
-        const char* byPid;
-        const char* id;
-        const char* byId;
-        const char* watched;
-        const char* ignored;
+        const char *byPid, *id, *byId, *watched, *ignored;
     };
     for (const Lookup& lookup :
          {Lookup{"c7", "c8", "c9", "c7", "c9"}, Lookup{"", "7", "by_5fid", "by_5fid", "_37"},
@@ -108,10 +101,9 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionIdThenFromTheIdAlone)
         setenv("XDG_SESSION_ID", lookup.id, 1);
         SessionEvents events([&] { ++ended; });
         events.start();
-        // The lookup is asynchronous: repeat the Lock until it is heard.
-        QElapsedTimer timer;
-        timer.start();
-        while (ends(lock(lookup.watched)) == 0 && timer.elapsed() < 5000) {
+        // The lookup is asynchronous: the Lock is repeated until it is heard.
+        for (QDeadlineTimer deadline(5000);
+             ends(lock(lookup.watched)) == 0 && !deadline.hasExpired();) {
         }
         EXPECT_EQ(ended, 1);
         EXPECT_EQ(ends(lock(lookup.ignored)), 0);
@@ -129,9 +121,3 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionIdThenFromTheIdAlone)
 
 }  // namespace
 }  // namespace wystrand
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -6,45 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 namespace wystrand::test {
-
-namespace {
-
-constexpr std::string_view kConfig =
-    "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-
-// Starts a dbus-daemon and returns the address it prints once it listens (empty on failure).
-std::string startDaemon(const std::string& configPath, pid_t& pid) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) {
-        return {};
-    }
-    const std::string configArg = "--config-file=" + configPath;
-    pid = ::fork();
-    if (pid == 0) {
-        // The daemon ends with the test process, even when that one is killed.
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        ::dup2(out[1], STDOUT_FILENO);
-        ::execlp("dbus-daemon", "dbus-daemon", configArg.c_str(), "--nofork", "--nopidfile",
-                 "--print-address=1", nullptr);
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::string address;
-    char c;
-    while (pid > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') {
-        address += c;
-    }
-    ::close(out[0]);
-    return address;
-}
-
-}  // namespace
 
 PrivateBus::~PrivateBus() {
     for (const pid_t pid : pid_) {
@@ -56,17 +21,40 @@ PrivateBus::~PrivateBus() {
 }
 
 bool PrivateBus::start() {
-    char configPath[] = "/tmp/wystrand-bus.XXXXXX";
-    const int fd = ::mkstemp(configPath);
-    const bool written =
-        fd >= 0 && ::write(fd, kConfig.data(), kConfig.size()) == ssize_t(kConfig.size());
-    for (int i = 0; written && i < 2; ++i) {
-        address_[i] = startDaemon(configPath, pid_[i]);
+    char config[] = "/tmp/wystrand-bus.XXXXXX";
+    FILE* file = ::fdopen(::mkstemp(config), "w");
+    if (file == nullptr) {
+        return false;
     }
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(configPath);
+    // No service directories: nothing is started on demand.
+    std::fputs(
+        "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+        "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
+        "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
+        "</busconfig>\n",
+        file);
+    std::fclose(file);
+    for (int i = 0; i < 2; ++i) {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0 || (pid_[i] = ::fork()) < 0) {
+            break;
+        }
+        if (pid_[i] == 0) {
+            // The daemon ends with the test process, even when that one is killed.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::dup2(out[1], STDOUT_FILENO);
+            ::execlp("dbus-daemon", "dbus-daemon", "--config-file", config, "--nofork",
+                     "--nopidfile", "--print-address=1", nullptr);
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        // The address is printed once the daemon listens.
+        for (char c; ::read(out[0], &c, 1) == 1 && c != '\n';) {
+            address_[i] += c;
+        }
+        ::close(out[0]);
     }
+    ::unlink(config);
     return !address_[0].empty() && !address_[1].empty();
 }
 

@@ -15,9 +15,8 @@ public:
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
-    // Starts both daemons and waits until they listen; false when either did not come up.
+    // Starts both daemons; false when either did not come up.
     bool start();
-
     const std::string& sessionAddress() const { return address_[0]; }
     const std::string& systemAddress() const { return address_[1]; }
 
