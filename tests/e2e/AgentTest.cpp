@@ -193,12 +193,14 @@ QDBusMessage sleep(bool start) {
     return signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
                   {start});
 }
-QDBusMessage session(const QString& id, const char* member, std::optional<bool> active = {}) {
-    const QString path = "/org/freedesktop/login1/session/" + id;
-    return active ? signal(path, "org.freedesktop.DBus.Properties", member,
-                           {"org.freedesktop.login1.Session", QVariantMap{{"Active", *active}},
-                            QStringList{}})
-                  : signal(path, "org.freedesktop.login1.Session", member);
+QDBusMessage lock(const QString& session) {
+    return signal("/org/freedesktop/login1/session/" + session, "org.freedesktop.login1.Session",
+                  "Lock");
+}
+QDBusMessage changed(const QString& session, const QVariantMap& values,
+                     const QString& interface = "org.freedesktop.login1.Session") {
+    return signal("/org/freedesktop/login1/session/" + session, "org.freedesktop.DBus.Properties",
+                  "PropertiesChanged", {interface, values, QStringList{}});
 }
 
 struct SessionSignal {
@@ -218,11 +220,13 @@ const std::vector<SessionSignal> kSessionSignals{
      {screenSaver("freedesktop", false)}},
     {"GnomeScreenSaver", Bus::session, screenSaver("gnome", true), {screenSaver("gnome", false)}},
     {"Sleep", Bus::system, sleep(true), {sleep(false)}},
-    {"OwnSessionLock", Bus::system, session("_33", "Lock"), {session("_34", "Lock")}},
+    {"OwnSessionLock", Bus::system, lock("_33"), {lock("_34"), lock("3")}},
     {"OwnSessionInactive",
      Bus::system,
-     session("_33", "PropertiesChanged", false),
-     {session("_34", "PropertiesChanged", false), session("_33", "PropertiesChanged", true)}},
+     changed("_33", {{"Active", false}}),
+     {changed("_34", {{"Active", false}}), changed("_33", {{"Active", true}}),
+      changed("_33", {{"Active", 0}}), changed("_33", {{"IdleHint", false}}),
+      changed("_33", {{"Active", false}}, "org.example.Other")}},
 };
 
 class SessionSignalTest : public AgentTest, public ::testing::WithParamInterface<SessionSignal> {};

@@ -77,40 +77,28 @@ TEST_F(CtlTest, AnAgentThatCannotStartIsOneLineAndStatus1) {
     EXPECT_EQ(noDisplay.err.find('\n'), noDisplay.err.size() - 1) << noDisplay.err;
 }
 
-TEST_F(CtlTest, ServeRelaysLinesBothWaysRestartsTheAgentAndEndsWithItsInput) {
+TEST_F(CtlTest, ServeRelaysLinesBothWaysAndEndsWithItsInput) {
     const QString socket = runtime_.filePath("chosen.sock");
     const auto serve = startChild({kCtl, "serve", "--socket", socket}, env_);
-    std::string out;
-    const auto printed = [&](const std::string& line) {
-        return eventually([&] {
-            serve->waitForReadyRead(20);
-            out += serve->readAllStandardOutput().toStdString();
-            return out.find(line + "\n") != std::string::npos;
-        });
-    };
     serve->write(R"({"op":"ping","id":"x"})"
                  "\n"
-                 R"({"op":"show","id":"s1","mode":"info","duration":0})"
+                 R"({"op":"show","id":"s","duration":0})"
                  "\n");
-    EXPECT_TRUE(printed(R"({"ev":"pong"})"));
-    EXPECT_TRUE(printed(R"({"id":"s1","ev":"ready"})"));
-    EXPECT_TRUE(printed(R"({"id":"s1","ev":"result","code":0})"));
+    std::string out;
+    EXPECT_TRUE(eventually([&] {
+        serve->waitForReadyRead(20);
+        out += serve->readAllStandardOutput().toStdString();
+        return out.find(R"({"id":"s","ev":"result")") != std::string::npos;
+    })) << out;
     EXPECT_TRUE(QFile::exists(socket));
-
-    const std::vector<pid_t> first = childrenOf(serve->processId());
-    ASSERT_EQ(first.size(), 1u);
-    ::kill(first[0], SIGKILL);
-    std::vector<pid_t> second;
-    ASSERT_TRUE(eventually([&] {
-        second = childrenOf(serve->processId());
-        return second.size() == 1 && second[0] != first[0];
-    }));
-    serve->write(R"({"op":"show","id":"s2","mode":"alert","duration":0})"
-                 "\n");
-    EXPECT_TRUE(printed(R"({"id":"s2","ev":"result","code":2})"));
     serve->closeWriteChannel();
     EXPECT_EQ(exitStatus(*serve), 0);
-    EXPECT_NE(::kill(second[0], 0), 0) << "the agent still runs";
+    EXPECT_EQ(out, R"({"ev":"pong"})"
+                   "\n"
+                   R"({"id":"s","ev":"ready"})"
+                   "\n"
+                   R"({"id":"s","ev":"result","code":0})"
+                   "\n");
     EXPECT_FALSE(QFile::exists(socket));
 }
 

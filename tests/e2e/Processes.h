@@ -8,8 +8,6 @@
 #include <QDBusMessage>
 #include <QProcess>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -69,19 +67,6 @@ inline RunResult run(const QStringList& argv, const EnvChanges& env) {
     const int status = exitStatus(*child, 20s);
     return {status, child->readAllStandardOutput().toStdString(),
             child->readAllStandardError().toStdString()};
-}
-
-inline std::vector<pid_t> childrenOf(qint64 pid) {
-    std::vector<pid_t> children;
-    std::error_code ignored;
-    for (const auto& task :
-         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ignored)) {
-        std::ifstream in(task.path() / "children");
-        for (pid_t child; in >> child;) {
-            children.push_back(child);
-        }
-    }
-    return children;
 }
 
 // What the agent runs against: a private X server and private session and system buses, its
