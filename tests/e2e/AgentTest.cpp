@@ -75,16 +75,8 @@ struct Controller {
     }
 };
 
-Desktop* desktop = nullptr;
-
-class AgentTest : public ::testing::Test {
+class AgentTest : public DesktopTest {
 protected:
-    static void SetUpTestSuite() {
-        desktop = new Desktop();
-        ASSERT_TRUE(desktop->start()) << "Xvfb or dbus-daemon did not start";
-    }
-    static void TearDownTestSuite() { delete desktop; }
-
     // Only the first --pipe counts; other arguments, Qt's own options among them, are ignored.
     void SetUp() override {
         ASSERT_TRUE(controller_.server.listen(controller_.dir.filePath("agent.sock")));

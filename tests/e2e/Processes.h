@@ -1,18 +1,19 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QThread>
 #include <chrono>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "support/PrivateBus.h"
 #include "support/XvfbServer.h"
@@ -20,17 +21,6 @@
 namespace wystrand::test {
 
 using namespace std::chrono_literals;
-
-inline bool eventually(const std::function<bool()>& condition,
-                       std::chrono::milliseconds timeout = 10s) {
-    for (const auto deadline = std::chrono::steady_clock::now() + timeout; !condition();
-         std::this_thread::sleep_for(5ms)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Environment changes for a child: a value sets the variable, nullopt removes it.
 using EnvChanges = std::map<QString, std::optional<QString>>;
@@ -101,14 +91,14 @@ struct Desktop {
     bool syncWith(Bus bus, qint64 pid) const {
         const QDBusConnection conn = connection(bus);
         QStringList names;
-        eventually([&] {
+        for (QDeadlineTimer deadline(10s); names.isEmpty() && !deadline.hasExpired();
+             QThread::msleep(5)) {
             for (const QString& name : conn.interface()->registeredServiceNames().value()) {
                 if (name.startsWith(':') && conn.interface()->servicePid(name).value() == pid) {
                     names << name;
                 }
             }
-            return !names.isEmpty();
-        });
+        }
         for (const QString& name : names) {
             if (conn.call(QDBusMessage::createMethodCall(name, "/", "org.freedesktop.DBus.Peer",
                                                          "Ping"))
@@ -118,6 +108,17 @@ struct Desktop {
         }
         return !names.isEmpty();
     }
+};
+
+// A suite sharing one Desktop.
+class DesktopTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        desktop = new Desktop();
+        ASSERT_TRUE(desktop->start()) << "Xvfb or dbus-daemon did not start";
+    }
+    static void TearDownTestSuite() { delete desktop; }
+    static inline Desktop* desktop = nullptr;
 };
 
 }  // namespace wystrand::test
