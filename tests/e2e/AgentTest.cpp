@@ -30,61 +30,18 @@ TEST(AgentUsageTest, WithoutAPipeValueItPrintsTheUsageLineAndExits1) {
     }
 }
 
-// The controlling process's side of the link; it keeps every line the agent sends but heartbeats.
-struct Controller {
-    QTemporaryDir dir;
-    QLocalServer server;
-    QLocalSocket* link = nullptr;
-    Lines lines;
-
-    bool send(const std::string& line) {
-        link->write((line + '\n').data(), qint64(line.size() + 1));
-        return link->waitForBytesWritten();
-    }
-    // The record for `id` with event `ev`, received now or within `timeout`.
-    std::optional<PipeMsg> waitFor(const char* ev, const std::string& id,
-                                   std::chrono::milliseconds timeout = 10s) {
-        const QDeadlineTimer deadline(timeout);
-        for (std::size_t checked = 0;; ++checked) {
-            while (checked == lines.size()) {
-                if (link->canReadLine()) {
-                    lines.push_back(link->readLine().chopped(1).toStdString());
-                    if (lines.back() == PipeMsg::heartbeat().encode()) {
-                        lines.pop_back();
-                    }
-                } else if (!link->waitForReadyRead(int(deadline.remainingTime()))) {
-                    return std::nullopt;
-                }
-            }
-            const auto record = PipeMsg::decode(lines[checked]);
-            if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
-                return record;
-            }
-        }
-    }
-    // The events received so far for `id`, in order.
-    Lines eventsFor(const std::string& id) const {
-        Lines events;
-        for (const std::string& line : lines) {
-            const auto record = PipeMsg::decode(line);
-            if (record && record->id == QString::fromStdString(id)) {
-                events.push_back(record->ev.value_or("").toStdString());
-            }
-        }
-        return events;
-    }
-};
-
+// The test plays the controlling process: it listens, accepts the agent and keeps every line the
+// agent sends but heartbeats.
 class AgentTest : public DesktopTest {
 protected:
     // Only the first --pipe counts; other arguments, Qt's own options among them, are ignored.
     void SetUp() override {
-        ASSERT_TRUE(controller_.server.listen(controller_.dir.filePath("agent.sock")));
-        agent_ = startChild({kAgent, "--pipe", controller_.server.fullServerName(), "--pipe",
-                             "/elsewhere", "-display", ":9999", "-x"},
+        ASSERT_TRUE(server_.listen(dir_.filePath("agent.sock")));
+        agent_ = startChild({kAgent, "--pipe", server_.fullServerName(), "--pipe", "/elsewhere",
+                             "-display", ":9999", "-x"},
                             desktop->environment);
-        ASSERT_TRUE(controller_.server.waitForNewConnection(10000));
-        controller_.link = controller_.server.nextPendingConnection();
+        ASSERT_TRUE(server_.waitForNewConnection(10000));
+        link_ = server_.nextPendingConnection();
     }
     // The agent did not crash and printed nothing.
     void TearDown() override {
@@ -93,20 +50,55 @@ protected:
         EXPECT_EQ(agent_->readAll().toStdString(), "");
     }
 
-    // A card of 600 s is waited for until it is shown.
-    void show(const std::string& id, const std::string& mode = "alert", int duration = 600) {
-        ASSERT_TRUE(controller_.send(R"({"op":"show","id":")" + id + R"(","mode":")" + mode +
-                                     R"(","duration":)" + std::to_string(duration) + "}"));
-        if (duration == 600) {
-            ASSERT_TRUE(controller_.waitFor("ready", id)) << id << " was not shown";
+    void send(const std::string& line) {
+        link_->write((line + '\n').data(), qint64(line.size() + 1));
+        ASSERT_TRUE(link_->waitForBytesWritten());
+    }
+    // The record for `id` with event `ev`, received now or within `timeout`.
+    std::optional<PipeMsg> waitFor(const char* ev, const std::string& id,
+                                   std::chrono::milliseconds timeout = 10s) {
+        const QDeadlineTimer deadline(timeout);
+        for (std::size_t checked = 0;; ++checked) {
+            while (checked == lines_.size()) {
+                if (link_->canReadLine()) {
+                    lines_.push_back(link_->readLine().chopped(1).toStdString());
+                    if (lines_.back() == PipeMsg::heartbeat().encode()) {
+                        lines_.pop_back();
+                    }
+                } else if (!link_->waitForReadyRead(int(deadline.remainingTime()))) {
+                    return std::nullopt;
+                }
+            }
+            const auto record = PipeMsg::decode(lines_[checked]);
+            if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
+                return record;
+            }
         }
     }
-    void dismiss(const std::string& id) {
-        ASSERT_TRUE(controller_.send(R"({"op":"dismiss","id":")" + id + R"("})"));
+    // The events received so far for `id`, in order.
+    Lines eventsFor(const std::string& id) const {
+        Lines events;
+        for (const std::string& line : lines_) {
+            const auto record = PipeMsg::decode(line);
+            if (record && record->id == QString::fromStdString(id)) {
+                events.push_back(record->ev.value_or("").toStdString());
+            }
+        }
+        return events;
     }
+
+    // A card of 600 s is waited for until it is shown.
+    void show(const std::string& id, const std::string& mode = "alert", int duration = 600) {
+        send(R"({"op":"show","id":")" + id + R"(","mode":")" + mode + R"(","duration":)" +
+             std::to_string(duration) + "}");
+        if (duration == 600) {
+            ASSERT_TRUE(waitFor("ready", id)) << id << " was not shown";
+        }
+    }
+    void dismiss(const std::string& id) { send(R"({"op":"dismiss","id":")" + id + R"("})"); }
     std::optional<std::int64_t> result(const std::string& id,
                                        std::chrono::milliseconds timeout = 10s) {
-        const auto record = controller_.waitFor("result", id, timeout);
+        const auto record = waitFor("result", id, timeout);
         return record ? record->code : std::nullopt;
     }
 
@@ -132,7 +124,10 @@ protected:
         EXPECT_EQ(result(probe), 2);
     }
 
-    Controller controller_;
+    QTemporaryDir dir_;
+    QLocalServer server_;
+    QLocalSocket* link_ = nullptr;
+    Lines lines_;
     std::unique_ptr<QProcess> agent_;
     int probes_ = 0;
 };
@@ -151,9 +146,9 @@ TEST_F(AgentTest, EachModeIsReadyThenReportsItsCodeOnceDismissedOrNot) {
     }
     // Requests are handled in order: once later cards have ended, nothing more can come.
     for (const char* id : {"dismissed", "alert", "info", "countdown"}) {
-        EXPECT_EQ(controller_.eventsFor(id), (Lines{"ready", "result"})) << id;
+        EXPECT_EQ(eventsFor(id), (Lines{"ready", "result"})) << id;
     }
-    EXPECT_EQ(controller_.eventsFor("nobody"), Lines{});
+    EXPECT_EQ(eventsFor("nobody"), Lines{});
 }
 
 TEST_F(AgentTest, BadLinesAreIgnoredWhileGoodOnesAreAnswered) {
@@ -164,11 +159,11 @@ TEST_F(AgentTest, BadLinesAreIgnoredWhileGoodOnesAreAnswered) {
           "{\"op\":\"show\",\"id\":\"bad-utf8-\xff\"}", R"({"op":"show","id":"unterminated")",
           R"({"op":"ping","id":"p1"})",
           "  {\"op\":\"show\",\"id\":\"good\",\"mode\":\"info\",\"duration\":0}\r"}) {
-        ASSERT_TRUE(controller_.send(line));
+        send(line);
     }
     EXPECT_EQ(result("good"), 0);
-    EXPECT_EQ(controller_.lines, (Lines{R"({"ev":"pong"})", R"({"id":"good","ev":"ready"})",
-                                        R"({"id":"good","ev":"result","code":0})"}));
+    EXPECT_EQ(lines_, (Lines{R"({"ev":"pong"})", R"({"id":"good","ev":"ready"})",
+                             R"({"id":"good","ev":"result","code":0})"}));
 }
 
 QDBusMessage signal(const QString& path, const QString& interface, const QString& member,
@@ -233,13 +228,13 @@ TEST_P(SessionSignalTest, ClosesEveryCardWithCode2WhileItsCounterpartsLeaveThem)
     EXPECT_EQ(result("c"), 2);
     settle(s.bus);
     for (const char* id : {"a", "b", "c"}) {
-        EXPECT_EQ(controller_.eventsFor(id), (Lines{"ready", "result"})) << id;
+        EXPECT_EQ(eventsFor(id), (Lines{"ready", "result"})) << id;
     }
     show("kept");
     for (const QDBusMessage& message : s.ignored) {
         desktop->connection(s.bus).send(message);
         settle(s.bus);
-        EXPECT_EQ(controller_.eventsFor("kept"), Lines{"ready"}) << message.member().toStdString();
+        EXPECT_EQ(eventsFor("kept"), Lines{"ready"}) << message.member().toStdString();
     }
 }
 
