@@ -1,33 +1,25 @@
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "app/CliArg.h"
 
 namespace wystrand {
 namespace {
 
+std::optional<std::string> pipeOf(std::vector<const char*> args) {
+    args.insert(args.begin(), "/usr/bin/wystrand-notify");
+    return cliArg(args, "--pipe");
+}
+
 TEST(CliArgTest, ValueAfterTheFirstExactFlagTakenUnchanged) {
-    using Args = std::vector<const char*>;
-    for (const auto& [args, pipe] : std::vector<std::pair<Args, std::optional<std::string>>>{
-             {{}, std::nullopt},
-             {{"--pipe"}, std::nullopt},
-             {{"/a", "--pipe"}, std::nullopt},
-             {{"--pipe=/a"}, std::nullopt},
-             {{"--PIPE", "/a"}, std::nullopt},
-             {{"-pipe", "/a"}, std::nullopt},
-             {{"--pipe", "/a", "--pipe", "/b"}, "/a"},
-             {{"-x", "--pipe", "/a"}, "/a"},
-             {{"--pipe", "--pipe"}, "--pipe"},
-             {{"--pipe", ""}, ""},
-             {{"--pipe", " /a b\t\xff"}, " /a b\t\xff"},
-         }) {
-        Args argv{"/usr/bin/wystrand-notify"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        EXPECT_EQ(cliArg(argv, "--pipe"), pipe) << testing::PrintToString(args);
+    for (const auto& args : std::vector<std::vector<const char*>>{
+             {}, {"--pipe"}, {"/a", "--pipe"}, {"--pipe=/a"}, {"--PIPE", "/a"}, {"-pipe", "/a"}}) {
+        EXPECT_EQ(pipeOf(args), std::nullopt) << testing::PrintToString(args);
     }
+    EXPECT_EQ(pipeOf({"--pipe", "/a", "--pipe", "/b"}), "/a");
+    EXPECT_EQ(pipeOf({"-x", "--pipe", "/a"}), "/a");
+    EXPECT_EQ(pipeOf({"--pipe", "--pipe"}), "--pipe");
+    EXPECT_EQ(pipeOf({"--pipe", ""}), "");
+    EXPECT_EQ(pipeOf({"--pipe", " /a b\t\xff"}), " /a b\t\xff");
 }
 
 }  // namespace

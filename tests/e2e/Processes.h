@@ -54,8 +54,7 @@ struct RunResult {
 
 inline RunResult run(const QStringList& argv, const EnvChanges& env) {
     const auto child = startChild(argv, env);
-    const int status = exitStatus(*child, 20s);
-    return {status, child->readAllStandardOutput().toStdString(),
+    return {exitStatus(*child, 20s), child->readAllStandardOutput().toStdString(),
             child->readAllStandardError().toStdString()};
 }
 

@@ -25,29 +25,29 @@ TEST(SessionPathTest, EscapesLikeSdBus) {
     EXPECT_EQ(SessionEvents::sessionPathForId(""), kSessions + "_");
 }
 
+struct Lookup {
+    const char *byPid, *id, *byId, *watched, *ignored;
+};
+
 // login1's Manager as far as the session lookup uses it: it may know this process's session and
 // the session of one id; any other question is refused.
 struct FakeLogin1 : QDBusVirtualObject {
-    QString byPid, id, byId;
+    Lookup known;
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
         const QVariant arg = call.arguments().value(0);
         const QString session = call.member() == "GetSessionByPID" &&
                                         arg.toLongLong() == QCoreApplication::applicationPid()
-                                    ? byPid
-                                : call.member() == "GetSession" && arg.toString() == id ? byId
-                                                                                        : QString();
+                                    ? known.byPid
+                                : call.member() == "GetSession" && arg.toString() == known.id
+                                    ? known.byId
+                                    : "";
         return bus.send(session.isEmpty() ? call.createErrorReply(QDBusError::Failed, "unknown")
                                           : call.createReply(QVariant::fromValue(
                                                 QDBusObjectPath(kSessions + session))));
     }
 };
-
-QDBusMessage lock(const QString& session) {
-    return QDBusMessage::createSignal(kSessions + session, "org.freedesktop.login1.Session",
-                                      "Lock");
-}
 
 TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
     test::PrivateBus buses;
@@ -58,11 +58,11 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
         QString::fromStdString(buses.systemAddress()), QStringLiteral("emitter"));
     int ended = 0;
     // Qt handles what arrives on a connection in order: once this process has answered a call
-    // sent after `signal`, the signal has reached the listener, and a few more passes of the
-    // event loop run the callback it queues.
-    const auto ends = [&](const QDBusMessage& signal) {
+    // sent after the Lock, the Lock has reached the listener; a few passes run what it queues.
+    const auto locks = [&](const QString& session) {
         ended = 0;
-        emitter.send(signal);
+        emitter.send(QDBusMessage::createSignal(kSessions + session,
+                                                "org.freedesktop.login1.Session", "Lock"));
         const QDBusPendingCall reply = emitter.asyncCall(QDBusMessage::createMethodCall(
             QDBusConnection::systemBus().baseService(), "/", "org.freedesktop.DBus.Peer", "Ping"));
         for (QDeadlineTimer deadline(5000); !reply.isFinished() && !deadline.hasExpired();) {
@@ -75,28 +75,22 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
         return ended;
     };
 
-    struct Lookup {
-        const char *byPid, *id, *byId, *watched, *ignored;
-    };
     for (const Lookup& lookup :
          {Lookup{"c7", "c8", "c9", "c7", "c9"}, Lookup{"", "7", "by_5fid", "by_5fid", "_37"},
           Lookup{"", "3", "", "_33", "3"}}) {
         SCOPED_TRACE(lookup.watched);
         FakeLogin1 login1;
-        login1.byPid = lookup.byPid;
-        login1.id = lookup.id;
-        login1.byId = lookup.byId;
+        login1.known = lookup;
         ASSERT_TRUE(emitter.registerVirtualObject("/org/freedesktop/login1", &login1));
         ASSERT_TRUE(emitter.registerService("org.freedesktop.login1"));
         setenv("XDG_SESSION_ID", lookup.id, 1);
         SessionEvents events([&] { ++ended; });
         events.start();
         // The lookup is asynchronous: the Lock is repeated until it is heard.
-        for (QDeadlineTimer deadline(5000);
-             ends(lock(lookup.watched)) == 0 && !deadline.hasExpired();) {
+        for (QDeadlineTimer deadline(5000); locks(lookup.watched) == 0 && !deadline.hasExpired();) {
         }
         EXPECT_EQ(ended, 1);
-        EXPECT_EQ(ends(lock(lookup.ignored)), 0);
+        EXPECT_EQ(locks(lookup.ignored), 0);
         emitter.unregisterObject("/org/freedesktop/login1");
         emitter.unregisterService("org.freedesktop.login1");
     }
