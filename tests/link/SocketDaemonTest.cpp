@@ -1,31 +1,97 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <deque>
+#include <cerrno>
 #include <functional>
-#include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "link/SocketDaemon.h"
-#include "support/UnixListener.h"
 
 namespace wystrand {
 namespace {
 
 using namespace std::chrono_literals;
-using test::UnixListener;
+constexpr const char* kPing = "{\"op\":\"ping\"}\n";
 
-// Records what the link asks of the panel stack; the test plays the cards by calling the
-// callbacks it was given.
+// The controller's side of the link. Single-threaded: pump() accepts a waiting peer (replacing
+// the last one) and collects the lines it has written, waiting at most a millisecond.
+class UnixListener {
+public:
+    explicit UnixListener(std::string path) : path_(std::move(path)) {
+        sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+        path_.copy(address.sun_path, sizeof(address.sun_path) - 1);
+        ::unlink(path_.c_str());
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        ::listen(fd_, 8);
+    }
+    ~UnixListener() {
+        drop();
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+
+    void pump() {
+        pollfd fds[] = {{fd_, POLLIN, 0}, {peer_, POLLIN, 0}};
+        if (::poll(fds, 2, 1) > 0 && (fds[0].revents & POLLIN)) {
+            drop();
+            peer_ = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            ++connections;
+            partial_.clear();
+            lines.clear();
+        }
+        ssize_t n = 0;
+        while (peer_ >= 0 && (n = ::recv(peer_, chunk_.data(), chunk_.size(), MSG_DONTWAIT)) > 0) {
+            partial_.append(chunk_.data(), static_cast<std::size_t>(n));
+            for (std::size_t end; (end = partial_.find('\n')) != std::string::npos;) {
+                lines.push_back(partial_.substr(0, end));
+                partial_.erase(0, end + 1);
+            }
+        }
+        if (n == 0 || (n < 0 && errno != EAGAIN)) {
+            drop();
+        }
+    }
+    // Blocking: whole unless a signal interrupts it, and none is sent to a thread that sends.
+    bool send(std::string_view bytes) const {
+        return ::send(peer_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+    }
+    // Closes the peer's connection; a partial line from it is lost.
+    void drop() {
+        if (peer_ >= 0) {
+            ::close(peer_);
+        }
+        peer_ = -1;
+    }
+
+    int connections = 0;
+    std::vector<std::string> lines;  // from the current peer
+
+private:
+    const std::string path_;
+    int fd_ = -1;
+    int peer_ = -1;
+    std::string partial_;
+    std::array<char, 65536> chunk_{};
+};
+
+// Records what the link asks of the panel stack; the test plays the cards through the callbacks.
 class FakePanelStack : public PanelStack {
 public:
     struct Card {
@@ -33,325 +99,188 @@ public:
         ReadyCallback onReady;
         ResultCallback onResult;
     };
-
     void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) override {
+        cards.insert_or_assign(config.id.toStdString(),
+                               Card{config, std::move(onReady), std::move(onResult)});
         calls.push_back("show " + config.id.toStdString());
-        cards.push_back({config, std::move(onReady), std::move(onResult)});
     }
     void dismiss(const QString& id) override { calls.push_back("dismiss " + id.toStdString()); }
     void dismissAll() override { calls.push_back("dismissAll"); }
-
-    Card* find(const QString& id) {
-        const auto it = std::find_if(cards.begin(), cards.end(),
-                                     [&](const Card& card) { return card.config.id == id; });
-        return it == cards.end() ? nullptr : &*it;
-    }
-
     std::vector<std::string> calls;
-    std::deque<Card> cards;
+    std::map<std::string, Card> cards;
 };
-
-bool waitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 20000);
-}
 
 class SocketDaemonTest : public testing::Test {
 protected:
-    static constexpr SocketDaemon::Intervals kFast{50ms, 100ms};
-
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    std::string socketPath() const { return dir_.filePath("ctl.sock").toStdString(); }
-
+    bool waitFor(const std::function<bool()>& condition) {
+        return QTest::qWaitFor([&] { return listener_->pump(), condition(); }, 20000);
+    }
     void startDaemon(const std::string& path) {
-        daemon_ = std::make_unique<SocketDaemon>(QString::fromStdString(path), stack_, kFast);
+        daemon_ = std::make_unique<SocketDaemon>(QString::fromStdString(path), stack_,
+                                                 SocketDaemon::Intervals{50ms, 100ms});
         daemon_->start();
     }
-
     void listen(const std::string& path) {
         listener_ = std::make_unique<UnixListener>(path);
-        ASSERT_TRUE(listener_->ok()) << path;
+        ASSERT_TRUE(waitFor([&] { return listener_->connections == 1; }));
     }
-
     void connectAgent() {
-        listen(socketPath());
-        startDaemon(socketPath());
-        ASSERT_TRUE(waitFor([&] { return listener_->connections() == 1; }));
+        startDaemon(path_);
+        listen(path_);
     }
-
     void send(const std::string& bytes) { ASSERT_TRUE(listener_->send(bytes)); }
-    void sendLines(std::initializer_list<std::string> lines) {
-        std::string bytes;
-        for (const std::string& line : lines) {
-            bytes += line + '\n';
-        }
-        send(bytes);
-    }
-
-    // Returns once every request sent before it has been dispatched and every record those
-    // requests caused has reached the listener: the "show" sent here reaches the stack after
-    // them, and the "ready" fired for it is written after their replies.
-    void sync() {
-        const QString id = QStringLiteral("sync-%1").arg(++syncs_);
-        send(R"({"op":"show","id":")" + id.toStdString() + "\"}\n");
-        ASSERT_TRUE(waitFor([&] { return stack_.find(id) != nullptr; }));
-        stack_.find(id)->onReady();
-        const std::string ready = PipeMsg::ready(id).encode();
-        ASSERT_TRUE(waitFor([&] { return count(ready) == 1; }));
-    }
-
-    int count(const std::string& line, int connection = 0) const {
-        return listener_->countLines([&](const UnixListener::Line& l) {
-            return l.text == line && (connection == 0 || l.connection == connection);
+    // Runs `writes` here while another thread, after a pause and `then`, keeps the listener going.
+    void whileWriting(const std::function<void()>& writes, const std::function<void()>& then = {}) {
+        std::atomic<bool> done{false};
+        std::thread peer([&] {
+            std::this_thread::sleep_for(100ms);
+            if (then) {
+                then();
+            }
+            while (!done) {
+                listener_->pump();
+            }
         });
+        writes();
+        done = true;
+        peer.join();
     }
-    int pongs(int connection = 0) const { return count(R"({"ev":"pong"})", connection); }
-
-    // The stack's calls, without those of sync().
-    std::vector<std::string> requests() const {
-        std::vector<std::string> result;
-        std::copy_if(stack_.calls.begin(), stack_.calls.end(), std::back_inserter(result),
-                     [](const std::string& call) { return call.rfind("show sync-", 0) != 0; });
-        return result;
+    FakePanelStack::Card& showCard(const std::string& id) {
+        send(R"({"op":"show","id":")" + id + "\"}\n");
+        EXPECT_TRUE(waitFor([&] { return stack_.cards.contains(id); }));
+        return stack_.cards[id];
+    }
+    // Returns once every request sent before has been dispatched and every record it caused has
+    // reached the listener: the "ready" of this card is written after them.
+    void sync() {
+        const std::string id = "sync-" + std::to_string(++syncs_);
+        showCard(id).onReady();
+        ASSERT_TRUE(
+            waitFor([&] { return count(PipeMsg::ready(QString::fromStdString(id))) == 1; }));
+        std::erase(stack_.calls, "show " + id);
+    }
+    int count(const PipeMsg& record) const {
+        return static_cast<int>(std::ranges::count(listener_->lines, record.encode()));
     }
 
     QTemporaryDir dir_;
+    const std::string path_ = dir_.filePath("ctl.sock").toStdString();
     FakePanelStack stack_;
     std::unique_ptr<UnixListener> listener_;
     std::unique_ptr<SocketDaemon> daemon_;
     int syncs_ = 0;
 };
 
-TEST_F(SocketDaemonTest, ConnectsOnceTheListenerAppears) {
-    startDaemon(socketPath());
+TEST_F(SocketDaemonTest, ReachesALateListenerByACutPathAndOutlivesAPeerClosingMidWrite) {
+    const std::string dir = dir_.path().toStdString();
+    ASSERT_LT(dir.size(), 100u);
+    const std::string cut = dir + "/" + std::string(106 - dir.size(), 's');  // 107 bytes
+    startDaemon(cut + std::string(200 - cut.size(), 'x'));
     QTest::qWait(200);  // a few attempts fail meanwhile
-    listen(socketPath());
-    ASSERT_TRUE(waitFor([&] { return listener_->connections() == 1; }));
-    send("{\"op\":\"ping\"}\n");
-    EXPECT_TRUE(waitFor([&] { return pongs() == 1; }));
+    listen(cut);
+    EXPECT_TRUE(waitFor([&] { return count(PipeMsg::heartbeat()) >= 3; }));
+    // Unread, the records fill the socket until a write blocks; then the peer goes away under it
+    // (SIGPIPE would end the test).
+    auto& card = showCard(std::string(8192, 'i'));
+    whileWriting(
+        [&] {
+            for (int i = 0; i < 1000; ++i) {
+                card.onResult(2);
+            }
+        },
+        [&] { listener_->drop(); });
+    ASSERT_TRUE(waitFor([&] { return listener_->connections == 2; }));
+    send(kPing);
+    EXPECT_TRUE(
+        waitFor([&] { return count(PipeMsg::heartbeat()) >= 3 && count(PipeMsg::pong()) == 1; }));
 }
 
-TEST_F(SocketDaemonTest, ReconnectsAfterThePeerClosesAndKeepsTheHeartbeat) {
+TEST_F(SocketDaemonTest, ForgetsAPartialLineAndTheRecordsOfALostConnection) {
     connectAgent();
-    const std::string hb = R"({"ev":"hb"})";
-    EXPECT_TRUE(waitFor([&] { return count(hb, 1) >= 3; }));
-    listener_->dropPeer();
-    ASSERT_TRUE(waitFor([&] { return listener_->connections() == 2; }));
-    send("{\"op\":\"ping\"}\n");
-    EXPECT_TRUE(waitFor([&] { return pongs(2) == 1; }));
-    EXPECT_TRUE(waitFor([&] { return count(hb, 2) >= 3; }));
+    auto& card = showCard("a");
+    send("{\"op\":\"ping\"");
+    QTest::qWait(50);  // most likely read before the drop
+    listener_.reset();
+    card.onResult(0);
+    daemon_->sendRaw(PipeMsg::pong());
+    listen(path_);
+    send("}\n{\"op\":\"ping\"}\n");
+    sync();
+    EXPECT_EQ(count(PipeMsg::result("a", 0)), 0);
+    EXPECT_EQ(count(PipeMsg::pong()), 1);
 }
 
-TEST_F(SocketDaemonTest, CutsRecordsAcrossAndWithinReads) {
+TEST_F(SocketDaemonTest, KeepsRecordsFromBothThreadsWholeThroughInterruptedWrites) {
     connectAgent();
-    send("{\"op\":\"ping\"}\n{\"op\":\"ping\"}\r\n{\"op\":\"ping\"}\n");
-    // "Thé" split inside the é.
-    for (const std::string part :
+    // Records larger than the socket buffer, so that writes block halfway through them, and
+    // signals without SA_RESTART, so that a blocked write returns having written part of one.
+    const std::string id(300 * 1024, 'r');
+    auto& card = showCard(id);
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    ASSERT_EQ(sigaction(SIGUSR1, &action, nullptr), 0);
+    constexpr int kResults = 40, kPings = 2000;
+    std::thread pinger([&, writer = pthread_self()] {
+        for (int i = 0; i < kPings; ++i) {
+            listener_->send(kPing);
+            pthread_kill(writer, SIGUSR1);
+            std::this_thread::sleep_for(100us);
+        }
+    });
+    whileWriting([&] {
+        for (int i = 0; i < kResults; ++i) {
+            card.onResult(i);
+        }
+        pinger.join();
+    });
+    // A record cut into by another would be missing from the counts.
+    EXPECT_TRUE(waitFor([&] { return count(PipeMsg::pong()) == kPings; }));
+    for (int i = 0; i < kResults; ++i) {
+        EXPECT_EQ(count(PipeMsg::result(QString::fromStdString(id), i)), 1) << i;
+    }
+}
+
+TEST_F(SocketDaemonTest, FramesAndRoutesByExactOpAndHandsCardsOnInOrder) {
+    connectAgent();
+    // Several records in one read, CRLF kept, invalid UTF-8 and blank lines dropped.
+    send("{\"op\":\"ping\"}\r\n \t \n\n\xC2\xA0\n\xC0\x80{\"op\":\"ping\"}\n");
+    send("{\"op\":\"ping\",\"id\":\"\xED\xA0\x80\"}\n\xE3\x80\x80{\"op\":\"ping\"}\t\n");
+    for (const std::string part :  // one record over several reads, "Thé" split inside the é
          {R"({"op":"show",)", R"("id":"split","title":"Th)", "\xC3", "\xA9\"}", "\r\n"}) {
         send(part);
         QTest::qWait(20);  // separate reads, most likely
     }
+    // Wrong case, no id, no op, bad records: ignored. A ping is answered without its id.
+    send(R"({"op":"PING"}
+{"op":"Show","id":"x"}
+{"op":"show","mode":"info","title":"t"}
+{"op":"dismiss","id":null}
+{"ev":"hb"}
+{"id":"x"}
+[{"op":"ping"}]
+42
+{"op":"show","id":"x","duration":"30"}
+{"op":"ping","id":"p"}
+{"op":"show","id":"a","mode":"info","title":"Tea"}
+{"op":"dismiss","id":"a"}
+{"op":"show","id":"b"}
+{"op":"dismiss","id":"zzz"}
+{"op":"show","id":"c"}
+)");
     sync();
-    EXPECT_EQ(pongs(), 3);
-    ASSERT_NE(stack_.find("split"), nullptr);
-    EXPECT_EQ(stack_.find("split")->config.title, QStringLiteral("Th\u00E9"));
-}
+    EXPECT_EQ(count(PipeMsg::pong()), 3);
+    EXPECT_EQ(stack_.cards["split"].config.title, QStringLiteral("Th\u00E9"));
+    EXPECT_EQ(stack_.calls, (std::vector<std::string>{"show split", "show a", "dismiss a", "show b",
+                                                      "dismiss zzz", "show c"}));
+    EXPECT_EQ(stack_.cards["a"].config.mode, NotifyMode::info);
+    EXPECT_EQ(stack_.cards["a"].config.title, QStringLiteral("Tea"));
 
-TEST_F(SocketDaemonTest, DropsInvalidAndBlankLinesAndAnswersTheRest) {
-    connectAgent();
-    send("\xC0\x80{\"op\":\"ping\"}\n");
-    send("{\"op\":\"ping\",\"id\":\"\xED\xA0\x80\"}\n");
-    send("{\"op\":\"ping\",\"id\":\"\xF4\x90\x80\x80\"}\n");
-    send(" \t \n\n\xC2\xA0\n");
-    send("\xE3\x80\x80{\"op\":\"ping\"}\t\n");
-    sync();
-    EXPECT_EQ(pongs(), 1);
-}
-
-TEST_F(SocketDaemonTest, LosesAPartialLineAtDisconnect) {
-    connectAgent();
-    send("{\"op\":\"ping\"");
-    QTest::qWait(50);  // most likely read before the drop
-    listener_->dropPeer();
-    ASSERT_TRUE(waitFor([&] { return listener_->connections() == 2; }));
-    send("}\n{\"op\":\"ping\"}\n");
-    sync();
-    EXPECT_EQ(pongs(), 1);
-}
-
-TEST_F(SocketDaemonTest, DropsRecordsSentWhileDown) {
-    connectAgent();
-    sendLines({R"({"op":"show","id":"a"})"});
-    ASSERT_TRUE(waitFor([&] { return stack_.find("a") != nullptr; }));
-    listener_.reset();
-    stack_.find("a")->onResult(0);
-    daemon_->sendRaw(PipeMsg::pong());
-
-    listen(socketPath());
-    ASSERT_TRUE(waitFor([&] { return listener_->connections() == 1; }));
-    sync();
-    for (const auto& line : listener_->lines()) {
-        EXPECT_EQ(line.text.find("result"), std::string::npos) << line.text;
-        EXPECT_EQ(line.text.find("pong"), std::string::npos) << line.text;
-    }
-}
-
-TEST_F(SocketDaemonTest, CutsALongPathTo107Bytes) {
-    const std::string dir = dir_.path().toStdString();
-    ASSERT_LT(dir.size(), 100u);
-    const std::string cut = dir + "/" + std::string(106 - dir.size(), 's');
-    ASSERT_EQ(cut.size(), 107u);
-    listen(cut);
-    startDaemon(cut + std::string(200 - cut.size(), 'x'));
-    ASSERT_TRUE(waitFor([&] { return listener_->connections() == 1; }));
-    send("{\"op\":\"ping\"}\n");
-    EXPECT_TRUE(waitFor([&] { return pongs() == 1; }));
-}
-
-TEST_F(SocketDaemonTest, SurvivesAPeerThatStopsReadingAndClosesWhileItWrites) {
-    connectAgent();
-    const QString id(8192, QLatin1Char('i'));
-    send(R"({"op":"show","id":")" + id.toStdString() + "\"}\n");
-    ASSERT_TRUE(waitFor([&] { return stack_.find(id) != nullptr; }));
-    listener_->shutReadingOnceWritesStall(64 * 1024);
-    // Blocks in a write until the peer shuts its reading side; every write after that fails
-    // (SIGPIPE would end the test).
-    for (int i = 0; i < 1000; ++i) {
-        stack_.find(id)->onResult(2);
-    }
-    listener_->dropPeer();
-    ASSERT_TRUE(waitFor([&] { return listener_->connections() == 2; }));
-    send("{\"op\":\"ping\"}\n");
-    EXPECT_TRUE(waitFor([&] { return pongs(2) == 1; }));
-}
-
-TEST_F(SocketDaemonTest, ContinuesInterruptedWrites) {
-    connectAgent();
-    const QString id(1 << 20, QLatin1Char('w'));  // far beyond what the socket buffers
-    send(R"({"op":"show","id":")" + id.toStdString() + "\"}\n");
-    ASSERT_TRUE(waitFor([&] { return stack_.find(id) != nullptr; }));
-
-    // No SA_RESTART: the blocked write returns early, with part of the record written or none.
-    struct sigaction action {};
-    action.sa_handler = [](int) {};
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
-    listener_->pauseReading(true);
-    std::atomic<bool> written{false};
-    const pthread_t writer = pthread_self();
-    std::thread interrupter([&] {
-        for (int i = 0; !written; ++i) {
-            pthread_kill(writer, SIGUSR1);
-            std::this_thread::sleep_for(1ms);
-            if (i == 50) {
-                listener_->pauseReading(false);
-            }
-        }
-    });
-    stack_.find(id)->onResult(7);
-    written = true;
-    interrupter.join();
-    sigaction(SIGUSR1, &previous, nullptr);
-    listener_->pauseReading(false);
-
-    stack_.find(id)->onReady();
-    ASSERT_TRUE(waitFor([&] { return count(PipeMsg::ready(id).encode()) == 1; }));
-    EXPECT_EQ(count(PipeMsg::result(id, 7).encode()), 1);
-}
-
-TEST_F(SocketDaemonTest, KeepsRecordsFromBothThreadsWhole) {
-    connectAgent();
-    // Records larger than the socket buffer, so that writes block halfway through them.
-    const QString id(300 * 1024, QLatin1Char('r'));
-    send(R"({"op":"show","id":")" + id.toStdString() + "\"}\n");
-    ASSERT_TRUE(waitFor([&] { return stack_.find(id) != nullptr; }));
-
-    constexpr int kResults = 40;
-    constexpr int kPings = 2000;
-    std::thread pinger([&] {
-        for (int i = 0; i < kPings; ++i) {
-            listener_->send("{\"op\":\"ping\"}\n");
-        }
-    });
-    for (int i = 0; i < kResults; ++i) {
-        stack_.find(id)->onResult(i);
-    }
-    pinger.join();
-    ASSERT_TRUE(waitFor([&] {
-        return pongs() == kPings && listener_->countLines([](const UnixListener::Line& line) {
-            return line.text.find(R"("ev":"result")") != std::string::npos;
-        }) == kResults;
-    }));
-
-    int results = 0;
-    for (const auto& line : listener_->lines()) {
-        const auto msg = PipeMsg::decode(line.text);
-        ASSERT_TRUE(msg) << line.text.substr(0, 100);
-        if (msg->ev == QStringLiteral("result")) {
-            EXPECT_EQ(*msg, PipeMsg::result(id, results));
-            ++results;
-        }
-    }
-    EXPECT_EQ(results, kResults);
-}
-
-TEST_F(SocketDaemonTest, RoutesByExactOpAndNeedsAnIdToShowOrDismiss) {
-    connectAgent();
-    sendLines({
-        R"({"op":"PING"})",
-        R"({"op":"Ping"})",
-        R"({"op":"Show","id":"a"})",
-        R"({"op":"SHOW","id":"a"})",
-        R"({"op":"show","mode":"info","type":"water","title":"t","duration":5})",
-        R"({"op":"dismiss"})",
-        R"({"op":"dismiss","id":null})",
-        R"({"ev":"hb"})",
-        R"({"id":"a"})",
-        R"([{"op":"ping"}])",
-        "42",
-        R"({"op":"show","id":"b","duration":"30"})",
-        R"({"op":"ping","code":1.5})",
-        R"({"op":"ping","id":"p1"})",
-    });
-    sync();
-    EXPECT_EQ(requests(), std::vector<std::string>{});
-    // One pong for the last line only, without its id.
-    EXPECT_EQ(pongs(), 1);
-}
-
-TEST_F(SocketDaemonTest, HandsShowAndDismissToTheStackInOrder) {
-    connectAgent();
-    sendLines({
-        R"({"op":"show","id":"a","mode":"info","title":"Tea"})",
-        R"({"op":"dismiss","id":"a"})",
-        R"({"op":"show","id":"b"})",
-    });
-    sendLines({R"({"op":"dismiss","id":"zzz"})", R"({"op":"show","id":"c"})"});
-    sync();
-    EXPECT_EQ(requests(),
-              (std::vector<std::string>{"show a", "dismiss a", "show b", "dismiss zzz", "show c"}));
-    const auto* a = stack_.find("a");
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->config.mode, NotifyMode::info);
-    EXPECT_EQ(a->config.title, QStringLiteral("Tea"));
-}
-
-TEST_F(SocketDaemonTest, ReportsCardEventsWhileTheDaemonLives) {
-    connectAgent();
-    sendLines({R"({"op":"show","id":"a"})"});
-    ASSERT_TRUE(waitFor([&] { return stack_.find("a") != nullptr; }));
-    stack_.find("a")->onReady();
-    stack_.find("a")->onResult(2);
-    EXPECT_TRUE(waitFor([&] { return count(R"({"id":"a","ev":"result","code":2})") == 1; }));
-    EXPECT_EQ(count(R"({"id":"a","ev":"ready"})"), 1);
-
-    // The callbacks outlive the daemon: they send nothing and touch nothing of it.
+    stack_.cards["b"].onResult(2);
+    EXPECT_TRUE(waitFor([&] { return count(PipeMsg::result("b", 2)) == 1; }));
+    // The callbacks outlive the daemon, and then send nothing and touch nothing of it.
     daemon_.reset();
-    EXPECT_TRUE(waitFor([&] { return !listener_->peerConnected(); }));
-    stack_.find("a")->onReady();
-    stack_.find("a")->onResult(0);
-    EXPECT_EQ(listener_->lines().size(), 2u);
+    stack_.cards["c"].onReady();
+    stack_.cards["c"].onResult(0);
 }
 
 }  // namespace
