@@ -15,7 +15,6 @@
 namespace wystrand::test {
 namespace {
 
-using Bus = Desktop::Bus;
 using Lines = std::vector<std::string>;
 const QString kAgent = WYSTRAND_AGENT;
 
@@ -39,7 +38,7 @@ protected:
         ASSERT_TRUE(server_.listen(dir_.filePath("agent.sock")));
         agent_ = startChild({kAgent, "--pipe", server_.fullServerName(), "--pipe", "/elsewhere",
                              "-display", ":9999", "-x"},
-                            desktop->environment);
+                            environment);
         ASSERT_TRUE(server_.waitForNewConnection(10000));
         link_ = server_.nextPendingConnection();
     }
@@ -57,21 +56,21 @@ protected:
     // The record for `id` with event `ev`, received now or within `timeout`.
     std::optional<PipeMsg> waitFor(const char* ev, const std::string& id,
                                    std::chrono::milliseconds timeout = 10s) {
-        const QDeadlineTimer deadline(timeout);
-        for (std::size_t checked = 0;; ++checked) {
-            while (checked == lines_.size()) {
-                if (link_->canReadLine()) {
-                    lines_.push_back(link_->readLine().chopped(1).toStdString());
-                    if (lines_.back() == PipeMsg::heartbeat().encode()) {
-                        lines_.pop_back();
-                    }
-                } else if (!link_->waitForReadyRead(int(deadline.remainingTime()))) {
-                    return std::nullopt;
+        for (const QDeadlineTimer deadline(timeout);;) {
+            for (const std::string& line : lines_) {
+                const auto record = PipeMsg::decode(line);
+                if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
+                    return record;
                 }
             }
-            const auto record = PipeMsg::decode(lines_[checked]);
-            if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
-                return record;
+            if (!link_->waitForReadyRead(int(deadline.remainingTime()))) {
+                return std::nullopt;
+            }
+            while (link_->canReadLine()) {
+                lines_.push_back(link_->readLine().chopped(1).toStdString());
+                if (lines_.back() == PipeMsg::heartbeat().encode()) {
+                    lines_.pop_back();
+                }
             }
         }
     }
@@ -107,7 +106,7 @@ protected:
                                                const std::string& id) {
         std::optional<std::int64_t> code;
         for (int attempt = 0; attempt < 50 && !code; ++attempt) {
-            desktop->connection(bus).send(message);
+            connection(bus).send(message);
             code = result(id, 200ms);
         }
         return code;
@@ -117,7 +116,7 @@ protected:
     // ends only after whatever those messages started: the agent handles bus signals and socket
     // requests on its main thread in arrival order.
     void settle(Bus bus) {
-        ASSERT_TRUE(desktop->syncWith(bus, agent_->processId()));
+        ASSERT_TRUE(syncWith(bus, agent_->processId()));
         const std::string probe = "probe" + std::to_string(++probes_);
         show(probe);
         dismiss(probe);
@@ -140,12 +139,11 @@ TEST_F(AgentTest, EachModeIsReadyThenReportsItsCodeOnceDismissedOrNot) {
     show("alert", "alert", 0);
     show("info", "info", 0);
     show("countdown", "countdown", 1);
+    // Requests are handled in order: once a later card has ended, nothing more can come for the
+    // earlier ones.
     for (const auto& [id, code] :
-         {std::pair{"dismissed", 2}, {"alert", 2}, {"info", 0}, {"countdown", 0}}) {
+         {std::pair{"countdown", 0}, {"info", 0}, {"alert", 2}, {"dismissed", 2}}) {
         EXPECT_EQ(result(id), code) << id;
-    }
-    // Requests are handled in order: once later cards have ended, nothing more can come.
-    for (const char* id : {"dismissed", "alert", "info", "countdown"}) {
         EXPECT_EQ(eventsFor(id), (Lines{"ready", "result"})) << id;
     }
     EXPECT_EQ(eventsFor("nobody"), Lines{});
@@ -232,7 +230,7 @@ TEST_P(SessionSignalTest, ClosesEveryCardWithCode2WhileItsCounterpartsLeaveThem)
     }
     show("kept");
     for (const QDBusMessage& message : s.ignored) {
-        desktop->connection(s.bus).send(message);
+        connection(s.bus).send(message);
         settle(s.bus);
         EXPECT_EQ(eventsFor("kept"), Lines{"ready"}) << message.member().toStdString();
     }

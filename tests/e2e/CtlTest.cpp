@@ -24,7 +24,7 @@ protected:
     RunResult ctl(const QStringList& args) { return run(QStringList{kCtl} + args, env_); }
 
     QTemporaryDir runtime_;
-    EnvChanges env_ = desktop->environment;
+    EnvChanges env_ = environment;
 };
 
 TEST_F(CtlTest, ShowExitsWithTheCardsCode) {

@@ -58,36 +58,38 @@ inline RunResult run(const QStringList& argv, const EnvChanges& env) {
             child->readAllStandardError().toStdString()};
 }
 
-// What the agent runs against: a private X server and private session and system buses, its
-// session id "3". Needs a QCoreApplication.
-struct Desktop {
-    enum class Bus { session, system };
-    XvfbServer xvfb;
-    PrivateBus buses;
-    EnvChanges environment;
+// Suites whose processes run on a private X server with private session and system buses, with
+// session id "3". One desktop serves a whole suite.
+enum class Bus { session, system };
 
-    bool start() {
-        const QString display = QString::fromStdString(xvfb.start());
-        if (display.isEmpty() || !buses.start()) {
-            return false;
-        }
-        environment = {{"DISPLAY", display},
-                       {"DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(buses.sessionAddress())},
-                       {"DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(buses.systemAddress())},
-                       {"XDG_SESSION_ID", "3"},
-                       {"WAYLAND_DISPLAY", std::nullopt},
-                       {"QT_QPA_PLATFORM", std::nullopt}};
-        return connection(Bus::session).isConnected() && connection(Bus::system).isConnected();
+class DesktopTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        xvfb_ = std::make_unique<XvfbServer>();
+        buses_ = std::make_unique<PrivateBus>();
+        const QString display = QString::fromStdString(xvfb_->start());
+        ASSERT_TRUE(!display.isEmpty() && buses_->start()) << "Xvfb or dbus-daemon did not start";
+        environment = {
+            {"DISPLAY", display},
+            {"DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(buses_->sessionAddress())},
+            {"DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(buses_->systemAddress())},
+            {"XDG_SESSION_ID", "3"},
+            {"WAYLAND_DISPLAY", std::nullopt},
+            {"QT_QPA_PLATFORM", std::nullopt}};
     }
-    // The test's own connection, named after the address, which is new for each Desktop.
-    QDBusConnection connection(Bus bus) const {
+    static void TearDownTestSuite() {
+        buses_.reset();
+        xvfb_.reset();
+    }
+    // The test's own connection, named after the address, which is new for each suite.
+    static QDBusConnection connection(Bus bus) {
         const QString address = *environment.at(bus == Bus::session ? "DBUS_SESSION_BUS_ADDRESS"
                                                                     : "DBUS_SYSTEM_BUS_ADDRESS");
         return QDBusConnection::connectToBus(address, address);
     }
     // Waits until process `pid` is on `bus` and each of its connections has answered a call (a
     // refusal will do) sent after every message sent before: those messages have reached it.
-    bool syncWith(Bus bus, qint64 pid) const {
+    static bool syncWith(Bus bus, qint64 pid) {
         const QDBusConnection conn = connection(bus);
         QStringList names;
         for (QDeadlineTimer deadline(10s); names.isEmpty() && !deadline.hasExpired();
@@ -107,17 +109,10 @@ struct Desktop {
         }
         return !names.isEmpty();
     }
-};
 
-// A suite sharing one Desktop.
-class DesktopTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        desktop = new Desktop();
-        ASSERT_TRUE(desktop->start()) << "Xvfb or dbus-daemon did not start";
-    }
-    static void TearDownTestSuite() { delete desktop; }
-    static inline Desktop* desktop = nullptr;
+    static inline std::unique_ptr<XvfbServer> xvfb_;
+    static inline std::unique_ptr<PrivateBus> buses_;
+    static inline EnvChanges environment;
 };
 
 }  // namespace wystrand::test
