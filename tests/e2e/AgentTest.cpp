@@ -1,5 +1,4 @@
-// The agent binary end to end: on a private X server with private session and system buses, the
-// test playing its controlling process.
+// The agent binary end to end, on a private desktop, the test playing its controlling process.
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
@@ -164,19 +163,18 @@ TEST_F(AgentTest, BadLinesAreIgnoredWhileGoodOnesAreAnswered) {
                              R"({"id":"good","ev":"result","code":0})"}));
 }
 
+template <typename... Args>
 QDBusMessage signal(const QString& path, const QString& interface, const QString& member,
-                    const QVariantList& args = {}) {
-    QDBusMessage message = QDBusMessage::createSignal(path, interface, member);
-    message.setArguments(args);
-    return message;
+                    const Args&... args) {
+    return (QDBusMessage::createSignal(path, interface, member) << ... << QVariant(args));
 }
-QDBusMessage screenSaver(const QString& vendor, bool active) {
+QDBusMessage screenSaver(bool active, const QString& vendor = "freedesktop") {
     return signal("/org/freedesktop/ScreenSaver", "org." + vendor + ".ScreenSaver", "ActiveChanged",
-                  {active});
+                  active);
 }
 QDBusMessage sleep(bool start) {
     return signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
-                  {start});
+                  start);
 }
 QDBusMessage lock(const QString& session) {
     return signal("/org/freedesktop/login1/session/" + session, "org.freedesktop.login1.Session",
@@ -185,7 +183,7 @@ QDBusMessage lock(const QString& session) {
 QDBusMessage changed(const QString& session, const QVariantMap& values,
                      const QString& interface = "org.freedesktop.login1.Session") {
     return signal("/org/freedesktop/login1/session/" + session, "org.freedesktop.DBus.Properties",
-                  "PropertiesChanged", {interface, values, QStringList{}});
+                  "PropertiesChanged", interface, values, QStringList{});
 }
 
 struct SessionSignal {
@@ -199,11 +197,8 @@ struct SessionSignal {
 
 // The own session is "_33" (id "3").
 const std::vector<SessionSignal> kSessionSignals{
-    {"ScreenSaver",
-     Bus::session,
-     screenSaver("freedesktop", true),
-     {screenSaver("freedesktop", false)}},
-    {"GnomeScreenSaver", Bus::session, screenSaver("gnome", true), {screenSaver("gnome", false)}},
+    {"ScreenSaver", Bus::session, screenSaver(true), {screenSaver(false)}},
+    {"GnomeScreenSaver", Bus::session, screenSaver(true, "gnome"), {screenSaver(false, "gnome")}},
     {"Sleep", Bus::system, sleep(true), {sleep(false)}},
     {"OwnSessionLock", Bus::system, lock("_33"), {lock("_34"), lock("3")}},
     {"OwnSessionInactive",

@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -100,14 +101,12 @@ protected:
                 }
             }
         }
-        for (const QString& name : names) {
-            if (conn.call(QDBusMessage::createMethodCall(name, "/", "org.freedesktop.DBus.Peer",
-                                                         "Ping"))
-                    .errorName() == "org.freedesktop.DBus.Error.NoReply") {
-                return false;
-            }
-        }
-        return !names.isEmpty();
+        const auto answers = [&](const QString& name) {
+            return conn.call(QDBusMessage::createMethodCall(name, "/", "org.freedesktop.DBus.Peer",
+                                                            "Ping"))
+                       .errorName() != "org.freedesktop.DBus.Error.NoReply";
+        };
+        return !names.isEmpty() && std::all_of(names.begin(), names.end(), answers);
     }
 
     static inline std::unique_ptr<XvfbServer> xvfb_;
