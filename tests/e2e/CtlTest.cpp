@@ -45,10 +45,8 @@ TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
 TEST_F(CtlTest, BadOptionsGiveTheUsageAndStatus64) {
     for (const QStringList& args :
          {QStringList{"show", "--bogus"}, QStringList{"show", "--duration", "abc"},
-          QStringList{"show", "--duration", "1.5"}, QStringList{"show", "--title"},
-          QStringList{"show", "--json=yes"}, QStringList{"show", "extra"},
-          QStringList{"serve", "--mode", "info"}, QStringList{"demo", "--screenshot"},
-          QStringList{"launch"}, QStringList{}}) {
+          QStringList{"show", "--title"}, QStringList{"show", "--json=yes"},
+          QStringList{"serve", "--mode", "info"}, QStringList{"launch"}, QStringList{}}) {
         const RunResult result = ctl(args);
         EXPECT_EQ(result.status, 64) << args.join(' ').toStdString();
         EXPECT_NE(result.err.find("Usage: wystrand-notify-ctl"), std::string::npos) << result.err;

@@ -32,7 +32,7 @@ struct Lookup {
 // login1's Manager as far as the session lookup uses it: it may know this process's session and
 // the session of one id; any other question is refused.
 struct FakeLogin1 : QDBusVirtualObject {
-    Lookup known;
+    Lookup known{};
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
@@ -58,31 +58,29 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
         QString::fromStdString(buses.systemAddress()), QStringLiteral("emitter"));
     int ended = 0;
     // Qt handles what arrives on a connection in order: once this process has answered a call
-    // sent after the Lock, the Lock has reached the listener; a few passes run what it queues.
+    // sent after the Lock, the Lock has reached the listener; a few more passes run what it queued.
     const auto locks = [&](const QString& session) {
         ended = 0;
         emitter.send(QDBusMessage::createSignal(kSessions + session,
                                                 "org.freedesktop.login1.Session", "Lock"));
         const QDBusPendingCall reply = emitter.asyncCall(QDBusMessage::createMethodCall(
             QDBusConnection::systemBus().baseService(), "/", "org.freedesktop.DBus.Peer", "Ping"));
-        for (QDeadlineTimer deadline(5000); !reply.isFinished() && !deadline.hasExpired();) {
+        const QDeadlineTimer deadline(5000);
+        for (int passes = 4; passes > 0 && !deadline.hasExpired(); passes -= reply.isFinished()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
         EXPECT_TRUE(reply.isFinished());
-        for (int pass = 0; pass < 4; ++pass) {
-            QCoreApplication::processEvents();
-        }
         return ended;
     };
 
+    FakeLogin1 login1;
+    ASSERT_TRUE(emitter.registerVirtualObject("/org/freedesktop/login1", &login1));
+    ASSERT_TRUE(emitter.registerService("org.freedesktop.login1"));
     for (const Lookup& lookup :
          {Lookup{"c7", "c8", "c9", "c7", "c9"}, Lookup{"", "7", "by_5fid", "by_5fid", "_37"},
           Lookup{"", "3", "", "_33", "3"}}) {
         SCOPED_TRACE(lookup.watched);
-        FakeLogin1 login1;
         login1.known = lookup;
-        ASSERT_TRUE(emitter.registerVirtualObject("/org/freedesktop/login1", &login1));
-        ASSERT_TRUE(emitter.registerService("org.freedesktop.login1"));
         setenv("XDG_SESSION_ID", lookup.id, 1);
         SessionEvents events([&] { ++ended; });
         events.start();
@@ -91,8 +89,6 @@ TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
         }
         EXPECT_EQ(ended, 1);
         EXPECT_EQ(locks(lookup.ignored), 0);
-        emitter.unregisterObject("/org/freedesktop/login1");
-        emitter.unregisterService("org.freedesktop.login1");
     }
 }
 
