@@ -52,7 +52,6 @@ protected:
         link_->write((line + '\n').data(), qint64(line.size() + 1));
         ASSERT_TRUE(link_->waitForBytesWritten());
     }
-    // The record for `id` with event `ev`, received now or within `timeout`.
     std::optional<PipeMsg> waitFor(const char* ev, const std::string& id,
                                    std::chrono::milliseconds timeout = 10s) {
         for (const QDeadlineTimer deadline(timeout);;) {
@@ -73,7 +72,6 @@ protected:
             }
         }
     }
-    // The events received so far for `id`, in order.
     Lines eventsFor(const std::string& id) const {
         Lines events;
         for (const std::string& line : lines_) {

@@ -34,7 +34,8 @@ TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
              {{"show", "--mode=countdown", "--duration=0", "--id", "job 7", "--title", "Stretch",
                "--locale", "en", "--no-sound", "--json"},
               0,
-              "{\"id\":\"job 7\",\"ev\":\"result\",\"code\":0}\n"}}) {
+              R"({"id":"job 7","ev":"result","code":0}
+)"}}) {
         const RunResult result = ctl(args);
         EXPECT_EQ(result.status, status) << result.err;
         EXPECT_EQ(result.out, out);

@@ -36,16 +36,15 @@ inline std::unique_ptr<QProcess> startChild(const QStringList& argv, const EnvCh
     child->setProcessEnvironment(environment);
     child->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     child->start(argv.first(), argv.mid(1));
-    child->waitForStarted();
     return child;
 }
 
 // Waits for the end: the exit status, 128 + the signal when a signal ended it, -1 on a timeout.
 inline int exitStatus(QProcess& child, std::chrono::milliseconds timeout = 10s) {
-    if (!child.waitForFinished(int(timeout.count())) && child.state() != QProcess::NotRunning) {
-        return -1;
-    }
-    return (child.exitStatus() == QProcess::CrashExit ? 128 : 0) + child.exitCode();
+    child.waitForFinished(int(timeout.count()));
+    return child.state() != QProcess::NotRunning       ? -1
+           : child.exitStatus() == QProcess::CrashExit ? 128 + child.exitCode()
+                                                       : child.exitCode();
 }
 
 struct RunResult {

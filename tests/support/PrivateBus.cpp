@@ -6,8 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace wystrand::test {
 
@@ -22,18 +22,12 @@ PrivateBus::~PrivateBus() {
 
 bool PrivateBus::start() {
     char config[] = "/tmp/wystrand-bus.XXXXXX";
-    FILE* file = ::fdopen(::mkstemp(config), "w");
-    if (file == nullptr) {
-        return false;
-    }
+    ::close(::mkstemp(config));
     // No service directories: nothing is started on demand.
-    std::fputs(
-        "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-        "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
-        "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
-        "</busconfig>\n",
-        file);
-    std::fclose(file);
+    std::ofstream(config) << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                             "<auth>EXTERNAL</auth><policy context=\"default\">"
+                             "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
     for (int i = 0; i < 2; ++i) {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || (pid_[i] = ::fork()) < 0) {
