@@ -10,25 +10,20 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(LineFramerTest, CutsLinesAcrossAndWithinChunksKeepingTheCarriageReturn) {
+TEST(LineFramerTest, CutsTrimsAndDropsBlankLinesAcrossAndWithinChunks) {
     LineFramer framer;
     EXPECT_EQ(framer.feed(R"({"op":)"), Lines{});
     EXPECT_EQ(framer.feed("\"ping\"}\na\nb\n\nc\nd"), (Lines{R"({"op":"ping"})", "a", "b", "c"}));
-    EXPECT_EQ(framer.buffered(), 1u);
-    // A character split between two reads.
     EXPECT_EQ(framer.feed("\ncaf\xC3"), Lines{"d"});
     EXPECT_EQ(framer.feed("\xA9\r\n \r x\t\n\r\n"), (Lines{"caf\xC3\xA9\r", "\r x", "\r"}));
-
     EXPECT_EQ(framer.feed("{\"op\":\"pi"), Lines{});
     framer.reset();
     EXPECT_EQ(framer.feed("ng\"}\nok\n"), (Lines{"ng\"}", "ok"}));
-}
 
-TEST(LineFramerTest, TrimsSpaceSeparatorsAndTabsOnlyAndDropsBlankLines) {
+    // Only space separators (Zs) and tabs are trimmed, and lines left blank are dropped.
     const std::string nbsp = "\xC2\xA0", ideographic = "\xE3\x80\x80", thin = "\xE2\x80\x89";
     const std::string ogham = "\xE1\x9A\x80", narrow = "\xE2\x80\xAF";
     const std::string zwsp = "\xE2\x80\x8B", bom = "\xEF\xBB\xBF";  // not space separators
-    LineFramer framer;
     EXPECT_EQ(framer.feed(nbsp + "\t x" + ideographic + thin + "\n" + ogham + "y z" + narrow +
                           "\na" + nbsp + "\tb\n" + zwsp + "x" + bom + "\n\vx\f\n\n \n\t\t\n" +
                           nbsp + ideographic + "\n"),
@@ -36,8 +31,7 @@ TEST(LineFramerTest, TrimsSpaceSeparatorsAndTabsOnlyAndDropsBlankLines) {
 }
 
 TEST(LineFramerTest, DropsInvalidUtf8AndKeepsGoing) {
-    // Overlong forms, surrogates, beyond U+10FFFF, stray or missing continuation bytes; the last
-    // is cut before the trim.
+    // Overlong, surrogate, beyond U+10FFFF, stray or missing continuation (cut before the trim).
     for (const std::string bad :
          {"\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80",
           "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFF", "a\x80z", "a\xC3z",

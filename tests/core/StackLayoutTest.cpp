@@ -18,8 +18,7 @@ TEST(StackLayoutTest, ColumnHangsFromTheVisibleFramesTopRightWithoutGaps) {
     EXPECT_EQ(restackTops(screen, Tops{128, 80, 152}), (Tops{8, 144, 232}));
     EXPECT_EQ(restackTops(screen, Tops{80, 152}), (Tops{8, 96}));
 
-    // A panel at the top and a second monitor to the left.
-    const QRect shifted{-1920, 27, 1920, 1053};
+    const QRect shifted{-1920, 27, 1920, 1053};  // a top panel, a second monitor to the left
     EXPECT_EQ(nextFrame(shifted, NotifyMode::info, Tops{152}), QRect(-332, 195, 320, 80));
     EXPECT_EQ(restackTops(shifted, Tops{80, 80}), (Tops{35, 123}));
 }
