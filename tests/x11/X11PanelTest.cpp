@@ -85,5 +85,20 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     EXPECT_FALSE(shaped.mask().isEmpty()) << "shaped to the rounded card";
 }
 
+TEST(X11PanelTest, EveryCardIsMarkedLikeTheFirst) {
+    // The property atoms are looked up once; the cards after the first reuse them.
+    WindowManager manager(PanelTiming{30ms, 30ms, 30ms, 1000ms});
+    for (const char* id : {"a", "b", "c"}) {
+        manager.show(card(id, NotifyMode::info), nullptr, nullptr);
+        const std::string props =
+            run("xprop", {"-id", QString::number(manager.panel(id)->winId()), "-notype"});
+        EXPECT_THAT(props, HasSubstr("_NET_WM_WINDOW_TYPE = _NET_WM_WINDOW_TYPE_NOTIFICATION\n"))
+            << id;
+        for (const char* state : {"SKIP_TASKBAR", "SKIP_PAGER", "ABOVE", "STICKY"}) {
+            EXPECT_THAT(props, HasSubstr(std::string("_NET_WM_STATE_") + state)) << id;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace wystrand
