@@ -5,8 +5,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringList>
-#include <QVariantAnimation>
 #include <algorithm>
+#include <cmath>
+
+#include "core/panels/StackLayout.h"
 
 namespace wystrand {
 
@@ -68,6 +70,7 @@ CountdownBar::CountdownBar(const QColor& accent, QWidget* parent)
     : QWidget(parent), accent_(accent) {
     setFixedHeight(barHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(&step_, &QTimer::timeout, this, &CountdownBar::advance);
 }
 
 QSize CountdownBar::sizeHint() const {
@@ -75,22 +78,29 @@ QSize CountdownBar::sizeHint() const {
 }
 
 void CountdownBar::animateTo(double target, int milliseconds) {
-    if (animation_) {
-        animation_->stop();
-    }
+    step_.stop();
     if (milliseconds <= 0) {
         setFraction(target);
         return;
     }
-    auto* animation = new QVariantAnimation(this);
-    animation->setStartValue(fraction_);
-    animation->setEndValue(target);
-    animation->setDuration(milliseconds);
-    animation->setEasingCurve(QEasingCurve::Linear);
-    connect(animation, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant& value) { setFraction(value.toDouble()); });
-    animation_ = animation;
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    from_ = fraction_;
+    to_ = target;
+    length_ = milliseconds;
+    clock_.start();
+    // One step per pixel the fill moves rather than one per animation frame: a 20-second bar
+    // moves about 15 px a second. Before the first layout the card's bar width stands in.
+    const int span = width() > 0 ? width() : cardWidth;
+    const double pixels = std::max(1.0, std::abs(to_ - from_) * span);
+    step_.setInterval(std::clamp(static_cast<int>(milliseconds / pixels), 16, 250));
+    step_.start();
+}
+
+void CountdownBar::advance() {
+    const double t = std::min(1.0, static_cast<double>(clock_.elapsed()) / length_);
+    setFraction(from_ + (to_ - from_) * t);
+    if (t >= 1.0) {
+        step_.stop();
+    }
 }
 
 void CountdownBar::setFraction(double fraction) {

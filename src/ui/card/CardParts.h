@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QColor>
-#include <QPointer>
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
-
-class QVariantAnimation;
 
 namespace wystrand {
 
@@ -52,10 +51,15 @@ protected:
 
 private:
     void setFraction(double fraction);
+    void advance();
 
     QColor accent_;
     double fraction_ = 0;
-    QPointer<QVariantAnimation> animation_;
+    double from_ = 0;
+    double to_ = 0;
+    int length_ = 0;
+    QElapsedTimer clock_;
+    QTimer step_;
 };
 
 // A one-pixel horizontal rule inside the widget's contents margins.
