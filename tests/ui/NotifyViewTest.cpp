@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/Cards.h"
+#include "ui/card/CardParts.h"
 #include "ui/card/NotifyView.h"
 #include "ui/card/PlainButton.h"
 
@@ -15,6 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::card;
+using test::waitUntil;
 using Codes = std::vector<std::int64_t>;
 constexpr auto second = 5ms;
 
@@ -111,6 +113,35 @@ TEST(NotifyViewTest, OnlyTheButtonLabelIsClickable) {
     EXPECT_TRUE(shown.codes.empty()) << "a click on the capsule's padding";
     shown.click("primary");
     EXPECT_EQ(shown.codes, Codes{0});
+}
+
+TEST(NotifyViewTest, CountdownBarFillsWithinItsTimeBeforeItsFirstLayout) {
+    // With no width yet there is nothing to pace the steps by; the fill must still arrive.
+    CountdownBar bar(Qt::red);
+    bar.animateTo(1.0, 40);
+    bar.resize(100, 3);
+    // Near the right end: the pale track at first, the red fill at last.
+    auto endIsRed = [&] { return bar.grab().toImage().pixelColor(96, 1).green() < 64; };
+    EXPECT_FALSE(endIsRed());
+    EXPECT_TRUE(waitUntil(endIsRed));
+}
+
+TEST(NotifyViewTest, AVeryLongTextIsCutBeforeItIsLaidOut) {
+    ShowConfig c = card("c", NotifyMode::alert);
+    c.message = QString(1 << 20, u'a');
+    // U+1F600 is a surrogate pair: the cut must not split one.
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");
+    c.title = grin.repeated(100000);
+    c.primary = QString(1 << 20, u'p');
+    Shown shown(c);
+    const QString message = shown.label("message")->text();
+    EXPECT_LT(message.size(), 4096);
+    EXPECT_TRUE(message.startsWith(u"aaaa"));
+    EXPECT_TRUE(message.endsWith(QChar(0x2026)));
+    const QString title = shown.label("title")->text();
+    EXPECT_LT(title.size(), 4096);
+    EXPECT_TRUE(title.chopped(1).endsWith(grin));
+    EXPECT_LT(shown.button("primary")->text().size(), 4096);
 }
 
 }  // namespace

@@ -22,6 +22,20 @@ namespace {
 constexpr qreal cornerRadius = 14;
 constexpr qreal borderWidth = 0.5;
 
+// No card can show more than a few hundred characters of one text, and laying out a longer one
+// only costs time on the main thread: a 4 MiB message held it for seconds. The cut keeps a
+// surrogate pair whole and ends with an ellipsis, so the label still marks the text as cut.
+constexpr qsizetype maxShownLength = 2048;
+
+QString onCard(const QString& text) {
+    if (text.size() <= maxShownLength) {
+        return text;
+    }
+    const qsizetype kept =
+        text.at(maxShownLength - 1).isHighSurrogate() ? maxShownLength - 1 : maxShownLength;
+    return text.left(kept) + QChar(0x2026);
+}
+
 QColor withOpacity(QColor color, double opacity) {
     color.setAlphaF(color.alphaF() * opacity);
     return color;
@@ -95,7 +109,7 @@ QLayout* NotifyView::buildHeaderRow() {
 
     const QString eyebrow =
         config_.eyebrow.isEmpty() ? QStringLiteral("Wystrand") : config_.eyebrow;
-    auto* label = new ElidedTextLabel(eyebrow.toUpper(), 0, this);
+    auto* label = new ElidedTextLabel(onCard(eyebrow).toUpper(), 0, this);
     label->setObjectName(QStringLiteral("eyebrow"));
     QFont font = systemFont(9, QFont::Bold);
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
@@ -130,7 +144,7 @@ QLayout* NotifyView::buildContentRow() {
     column->setSpacing(2);
     auto addText = [&](const QString& name, const QString& value, int lines, int pixelSize,
                        QFont::Weight weight, double opacity) {
-        auto* label = new ElidedTextLabel(value, lines, this);
+        auto* label = new ElidedTextLabel(onCard(value), lines, this);
         label->setObjectName(name);
         label->setFont(systemFont(pixelSize, weight));
         setForeground(label, withOpacity(text, opacity));
@@ -155,7 +169,7 @@ QLayout* NotifyView::buildAlertButtons() {
     row->setContentsMargins(14, 9, 14, 9);
     row->setSpacing(8);
 
-    auto* secondary = new PlainButton(config_.secondary, this);
+    auto* secondary = new PlainButton(onCard(config_.secondary), this);
     secondary->setObjectName(QStringLiteral("secondary"));
     secondary->setFont(systemFont(12, QFont::Normal));
     setForeground(secondary, withOpacity(palette().color(QPalette::WindowText), 0.50));
@@ -163,7 +177,7 @@ QLayout* NotifyView::buildAlertButtons() {
     row->addWidget(secondary, 0, Qt::AlignVCenter);
     row->addStretch(1);
 
-    auto* primary = new PlainButton(config_.primary);
+    auto* primary = new PlainButton(onCard(config_.primary));
     primary->setObjectName(QStringLiteral("primary"));
     primary->setFont(systemFont(12, QFont::DemiBold));
     setForeground(primary, Qt::white);
@@ -184,7 +198,7 @@ QLayout* NotifyView::buildCountdownSection() {
 
     auto* skipRow = new QHBoxLayout;
     skipRow->addStretch(1);
-    auto* skip = new PlainButton(config_.skip, this);
+    auto* skip = new PlainButton(onCard(config_.skip), this);
     skip->setObjectName(QStringLiteral("skip"));
     skip->setFont(systemFont(11, QFont::Normal));
     setForeground(skip, withOpacity(palette().color(QPalette::WindowText), 0.26));
