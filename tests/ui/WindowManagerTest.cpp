@@ -118,5 +118,28 @@ TEST_F(WindowManagerTest, ADuplicateIdentifierMakesASecondCard) {
     EXPECT_EQ(manager->order(), std::vector<QString>{"y"});
 }
 
+TEST_F(WindowManagerTest, FreedMemoryIsReleasedOnceTheColumnStaysEmpty) {
+    int releases = 0;
+    manager = std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 1000ms, 500ms}, nullptr,
+                                              [&] { ++releases; });
+    show("a", NotifyMode::alert);
+    show("b", NotifyMode::info);
+    manager->dismiss("a");
+    ASSERT_TRUE(resultsAre(1));
+    QTest::qWait(600);
+    EXPECT_EQ(releases, 0) << "a card is still up";
+
+    manager->dismiss("b");
+    ASSERT_TRUE(resultsAre(2));
+    show("c", NotifyMode::info);
+    QTest::qWait(600);
+    EXPECT_EQ(releases, 0) << "a new card came before the delay ran out";
+
+    manager->dismiss("c");
+    ASSERT_TRUE(waitUntil([&] { return releases > 0; }));
+    QTest::qWait(600);
+    EXPECT_EQ(releases, 1);
+}
+
 }  // namespace
 }  // namespace wystrand

@@ -3,6 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "core/panels/StackLayout.h"
 #include "ui/panels/NotifyPanel.h"
@@ -21,8 +24,24 @@ std::optional<QRect> visibleFrame() {
 
 }  // namespace
 
-WindowManager::WindowManager(PanelTiming timing, QObject* parent)
-    : QObject(parent), timing(timing) {}
+WindowManager::WindowManager(PanelTiming timing, QObject* parent, ReleaseMemory releaseMemory)
+    : QObject(parent), timing(timing) {
+    releaseTimer.setSingleShot(true);
+    releaseTimer.setInterval(timing.releaseMemory);
+    connect(&releaseTimer, &QTimer::timeout, this, [releaseMemory = std::move(releaseMemory)] {
+        if (releaseMemory) {
+            releaseMemory();
+        }
+    });
+}
+
+// glibc keeps freed heap pages for reuse; after fifty cards about 4 MB of them would stay
+// resident for good. Returning them costs one pass over the heap, once per emptied column.
+void WindowManager::trimHeap() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
 
 WindowManager::~WindowManager() {
     for (auto& [id, panel] : panels) {
@@ -51,6 +70,7 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
             }
         },
         timing);
+    releaseTimer.stop();
     panels[config.id] = panel;
     panelOrder.push_back(config.id);
     panel->slideIn(frame);
@@ -62,6 +82,10 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
 void WindowManager::forget(const QString& id) {
     panels.erase(id);
     std::erase(panelOrder, id);
+    // The closed card's widgets are deleted later, so the release waits a moment.
+    if (panels.empty()) {
+        releaseTimer.start();
+    }
 }
 
 void WindowManager::dismiss(const QString& id) {

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <QTimer>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -20,7 +22,12 @@ class NotifyPanel;
 class WindowManager : public QObject, public PanelStack {
     Q_OBJECT
 public:
-    explicit WindowManager(PanelTiming timing = {}, QObject* parent = nullptr);
+    // Hands the heap that closed cards freed back to the system; replaceable in tests.
+    using ReleaseMemory = std::function<void()>;
+    static void trimHeap();
+
+    explicit WindowManager(PanelTiming timing = {}, QObject* parent = nullptr,
+                           ReleaseMemory releaseMemory = trimHeap);
     ~WindowManager() override;
 
     void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) override;
@@ -42,6 +49,8 @@ private:
     std::map<QString, QPointer<NotifyPanel>> panels;
     // Stacking order, topmost first; an identifier may stand twice.
     std::vector<QString> panelOrder;
+    // Runs once the column has stayed empty for timing.releaseMemory.
+    QTimer releaseTimer;
 };
 
 }  // namespace wystrand
