@@ -404,4 +404,19 @@ std::optional<std::string> findAgent(const std::optional<std::string>& explicitP
     return std::nullopt;
 }
 
+std::optional<std::string> launchAgent(AgentHost& host,
+                                       const std::optional<std::string>& agentOption,
+                                       const std::optional<std::string>& socketPath,
+                                       std::string& error) {
+    auto agentPath = findAgent(agentOption);
+    if (!agentPath) {
+        error = "cannot find the agent wystrand-notify (give --agent PATH)";
+        return std::nullopt;
+    }
+    if (!host.listen(socketPath, error) || !host.startAgent(*agentPath, error)) {
+        return std::nullopt;
+    }
+    return agentPath;
+}
+
 }  // namespace wystrand::ctl

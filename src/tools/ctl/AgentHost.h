@@ -92,6 +92,14 @@ private:
 // the first one on PATH.
 std::optional<std::string> findAgent(const std::optional<std::string>& explicitPath);
 
+// What every subcommand does first: finds the agent (see findAgent), makes `host` listen (see
+// AgentHost::listen) and starts the agent on it. Returns the agent's path; on failure `error`
+// says why.
+std::optional<std::string> launchAgent(AgentHost& host,
+                                       const std::optional<std::string>& agentOption,
+                                       const std::optional<std::string>& socketPath,
+                                       std::string& error);
+
 // Exit status for a process ended by `signal`, as shells report it.
 inline int signalExitStatus(int signal) {
     return 128 + signal;

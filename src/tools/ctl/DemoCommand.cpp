@@ -19,8 +19,6 @@ namespace wystrand::ctl {
 
 namespace {
 
-constexpr auto kConnectTimeout = std::chrono::seconds(5);
-constexpr auto kReadyTimeout = std::chrono::seconds(5);
 // Long enough for the slide-in (0.28 s) to finish before the screenshot.
 constexpr auto kSettleTime = std::chrono::milliseconds(800);
 constexpr auto kEndTimeout = std::chrono::seconds(15);
@@ -107,13 +105,9 @@ int runDemo(std::span<char* const> args) {
         (name == "screenshot" ? screenshot : agentOption) = value;
     }
 
-    const auto agentPath = findAgent(agentOption);
-    if (!agentPath) {
-        printError("cannot find the agent wystrand-notify (give --agent PATH)");
-        return kExitFailure;
-    }
     AgentHost host;
-    if (!host.listen(std::nullopt, error) || !host.startAgent(*agentPath, error)) {
+    const auto agentPath = launchAgent(host, agentOption, std::nullopt, error);
+    if (!agentPath) {
         printError(error.c_str());
         return kExitFailure;
     }

@@ -62,13 +62,9 @@ int runServe(std::span<char* const> args) {
         (name == "socket" ? socketPath : agentOption) = value;
     }
 
-    const auto agentPath = findAgent(agentOption);
-    if (!agentPath) {
-        printError("cannot find the agent wystrand-notify (give --agent PATH)");
-        return kExitFailure;
-    }
     AgentHost host;
-    if (!host.listen(socketPath, error) || !host.startAgent(*agentPath, error)) {
+    const auto agentPath = launchAgent(host, agentOption, socketPath, error);
+    if (!agentPath) {
         printError(error.c_str());
         return kExitFailure;
     }

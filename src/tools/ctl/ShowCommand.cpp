@@ -15,9 +15,6 @@ namespace wystrand::ctl {
 
 namespace {
 
-constexpr auto kConnectTimeout = std::chrono::seconds(5);
-constexpr auto kReadyTimeout = std::chrono::seconds(5);
-
 constexpr const char* kUsage =
     "Usage: wystrand-notify-ctl show [OPTION]...\n"
     "Show one notification card and wait until it ends. The exit status is the card's\n"
@@ -119,12 +116,8 @@ int runShow(std::span<char* const> args) {
         }
     }
 
-    const auto agentPath = findAgent(agentOption);
-    if (!agentPath) {
-        return failure("cannot find the agent wystrand-notify (give --agent PATH)");
-    }
     AgentHost host;
-    if (!host.listen(std::nullopt, error) || !host.startAgent(*agentPath, error)) {
+    if (!launchAgent(host, agentOption, std::nullopt, error)) {
         return failure(error);
     }
 
