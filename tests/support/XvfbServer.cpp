@@ -31,7 +31,7 @@ std::string XvfbServer::start() {
         const int devNull = open("/dev/null", O_WRONLY);
         if (getppid() == parent && dup2(fds[1], 3) == 3 && dup2(devNull, 1) == 1 &&
             dup2(devNull, 2) == 2) {
-            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1440x875x24", "-nolisten",
+            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen_.c_str(), "-nolisten",
                    "tcp", "-noreset", static_cast<char*>(nullptr));
         }
         _exit(127);

@@ -3,14 +3,15 @@
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
 
 namespace wystrand::test {
 
-// A private X server: Xvfb at 1440x875x24 on the first free display, without a window
-// manager. It ends with this object, or with the process that started it.
+// A private X server: Xvfb at 1440x875x24 (or the size given) on the first free display,
+// without a window manager. It ends with this object, or with the process that started it.
 class XvfbServer {
 public:
-    XvfbServer() = default;
+    explicit XvfbServer(std::string screen = "1440x875x24") : screen_(std::move(screen)) {}
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
@@ -20,6 +21,7 @@ public:
     std::string start();
 
 private:
+    std::string screen_;
     pid_t pid_ = -1;
     std::string display_;
 };

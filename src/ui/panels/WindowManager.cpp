@@ -8,6 +8,7 @@
 #endif
 
 #include "core/panels/StackLayout.h"
+#include "ui/panels/MainScreen.h"
 #include "ui/panels/NotifyPanel.h"
 
 namespace wystrand {
@@ -15,7 +16,7 @@ namespace wystrand {
 namespace {
 
 std::optional<QRect> visibleFrame() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = mainScreen();
     if (screen == nullptr) {
         return std::nullopt;
     }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <cstddef>
+#include <optional>
+#include <span>
+
+class QScreen;
+
+namespace wystrand {
+
+// The screen the user works on, asked afresh at each call: the one holding most of the active
+// window, else the one under the pointer, else the primary screen; nullptr when there is no
+// screen at all. Main thread only.
+QScreen* mainScreen();
+
+// The index in `screens` of the screen holding most of `activeWindow` (the first of equals),
+// else of the one containing `pointer`; nothing when neither decides. All in one coordinate
+// system.
+std::optional<std::size_t> chooseScreen(std::span<const QRect> screens,
+                                        const std::optional<QRect>& activeWindow,
+                                        const std::optional<QPoint>& pointer);
+
+}  // namespace wystrand
