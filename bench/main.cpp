@@ -18,6 +18,7 @@
 #include "bench/Measures.h"
 #include "bench/Process.h"
 #include "bench/RootWatcher.h"
+#include "bench/ScreenChoice.h"
 #include "support/PrivateBus.h"
 #include "support/XvfbServer.h"
 
@@ -196,6 +197,9 @@ int main(int argc, char** argv) {
     h.clear();
     dunstProcess.stop();
 
+    progress("show → ready on two monitors");
+    const ScreenChoice screens = measureScreenChoice(o.agent, env, dir, o.cards);
+
     progress("burst of show requests");
     const Burst burst = measureBurst(h, agent.pid(), o.burst, 180s);
     h.pumpFor(1500ms);
@@ -242,6 +246,7 @@ int main(int argc, char** argv) {
           "", "", "≤ 2 / ≤ 8 ms", verdict(ready.median <= 2.0 && ready.p99 <= 8.0));
     t.row("show → X window mapped (" + std::to_string(mapped.n) + " cards)", msCell(mapped),
           dunst ? msCell(dunstMapped) + " (dunst)" : "");
+    addRows(t, screens);
     t.row("ping → pong, one CPU (" + std::to_string(ping.n) + ")",
           fixed(ping.median, 1) + " / " + fixed(ping.p99, 1) + " µs",
           fixed(pingFloor.median, 1) + " / " + fixed(pingFloor.p99, 1) + " µs (C peer)");
