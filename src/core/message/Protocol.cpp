@@ -12,34 +12,8 @@ namespace {
 
 using json = nlohmann::json;
 
-// One entry per field, in encoding order; exactly one of the member pointers is set.
-struct Field {
-    std::string_view key;
-    std::optional<QString> PipeMsg::*text = nullptr;
-    std::optional<std::int64_t> PipeMsg::*integer = nullptr;
-    std::optional<bool> PipeMsg::*flag = nullptr;
-};
-
-constexpr std::array<Field, 18> kFields{{
-    {"id", &PipeMsg::id},
-    {"op", &PipeMsg::op},
-    {"ev", &PipeMsg::ev},
-    {"code", nullptr, &PipeMsg::code},
-    {"mode", &PipeMsg::mode},
-    {"type", &PipeMsg::type},
-    {"locale", &PipeMsg::locale},
-    {"eyebrow", &PipeMsg::eyebrow},
-    {"title", &PipeMsg::title},
-    {"message", &PipeMsg::message},
-    {"primary", &PipeMsg::primary},
-    {"secondary", &PipeMsg::secondary},
-    {"skip", &PipeMsg::skip},
-    {"detail", &PipeMsg::detail},
-    {"placement", &PipeMsg::placement},
-    {"duration", nullptr, &PipeMsg::duration},
-    {"sound", nullptr, nullptr, &PipeMsg::sound},
-    {"variant", &PipeMsg::variant},
-}};
+using Field = PipeMsgField;
+constexpr const auto& kFields = kPipeMsgFields;
 
 constexpr int kUnknownKey = -1;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,6 +49,36 @@ struct PipeMsg {
 
     friend bool operator==(const PipeMsg&, const PipeMsg&) = default;
 };
+
+// The record's fields by wire key, in encoding order; exactly one member pointer is set. The
+// decoder and the encoder walk it, and so does the controller for the options of `show`.
+struct PipeMsgField {
+    std::string_view key;
+    std::optional<QString> PipeMsg::*text = nullptr;
+    std::optional<std::int64_t> PipeMsg::*integer = nullptr;
+    std::optional<bool> PipeMsg::*flag = nullptr;
+};
+
+inline constexpr std::array<PipeMsgField, 18> kPipeMsgFields{{
+    {"id", &PipeMsg::id},
+    {"op", &PipeMsg::op},
+    {"ev", &PipeMsg::ev},
+    {"code", nullptr, &PipeMsg::code},
+    {"mode", &PipeMsg::mode},
+    {"type", &PipeMsg::type},
+    {"locale", &PipeMsg::locale},
+    {"eyebrow", &PipeMsg::eyebrow},
+    {"title", &PipeMsg::title},
+    {"message", &PipeMsg::message},
+    {"primary", &PipeMsg::primary},
+    {"secondary", &PipeMsg::secondary},
+    {"skip", &PipeMsg::skip},
+    {"detail", &PipeMsg::detail},
+    {"placement", &PipeMsg::placement},
+    {"duration", nullptr, &PipeMsg::duration},
+    {"sound", nullptr, nullptr, &PipeMsg::sound},
+    {"variant", &PipeMsg::variant},
+}};
 
 enum class NotifyMode { alert, info, countdown };
 

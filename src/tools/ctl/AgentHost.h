@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "core/link/LineFramer.h"
+#include "tools/ctl/AgentProcess.h"
+#include "tools/ctl/Listener.h"
 
 namespace wystrand::ctl {
 
@@ -30,8 +32,8 @@ struct HostEvent {
     int number = 0;
 };
 
-// The controller's side of the link: a listening Unix-domain socket, the agent process started
-// with --pipe, and a single-threaded wait for whatever happens next. Owns everything it creates
+// The controller's side of the link: the listener, the agent process started on it, the agent's
+// connection, and a single-threaded wait for whatever happens next. Owns everything it creates
 // and removes it when destroyed: the agent is stopped, the socket and its private directory
 // removed.
 class AgentHost {
@@ -41,23 +43,24 @@ public:
     AgentHost(const AgentHost&) = delete;
     AgentHost& operator=(const AgentHost&) = delete;
 
-    // Listens at `socketPath`, or in a fresh private directory (mode 0700) under
-    // $XDG_RUNTIME_DIR, else the temporary directory. On failure `error` says why.
-    bool listen(const std::optional<std::string>& socketPath, std::string& error);
-
-    // Starts `agentPath --pipe <socket>` in its own process group with standard input closed and
-    // its standard output sent to standard error. It is told to end should this process die.
-    bool startAgent(const std::string& agentPath, std::string& error);
-    // Ends the agent (SIGTERM, then SIGKILL after a grace period) and reaps it.
-    void stopAgent();
-    bool agentRunning() const { return agentPid_ > 0; }
-    pid_t agentPid() const { return agentPid_; }
+    // See Listener::listen.
+    bool listen(const std::optional<std::string>& socketPath, std::string& error) {
+        return listener_.listen(socketPath, error);
+    }
+    // Starts the agent on the socket; see AgentProcess::start.
+    bool startAgent(const std::string& agentPath, std::string& error) {
+        return agent_.start(agentPath, listener_.path(), error);
+    }
+    void stopAgent() { agent_.stop(); }
+    bool agentRunning() const { return agent_.running(); }
+    pid_t agentPid() const { return agent_.pid(); }
 
     bool connected() const { return connFd_ >= 0; }
     // Writes `line` and a line feed, whole; false when there is no connection or it failed.
     bool send(std::string_view line);
 
-    // Reports the lines read from `fd` (standard input for serve) as input events.
+    // Reports the lines read from `fd` (standard input for serve) as input events, framed as the
+    // agent frames its own input (see LineFramer); a last line without a line feed counts.
     void watchInput(int fd);
 
     // Waits until something happens or `deadline` passes.
@@ -66,7 +69,7 @@ public:
         return next(std::chrono::steady_clock::now() + timeout);
     }
 
-    const std::string& socketPath() const { return socketPath_; }
+    const std::string& socketPath() const { return listener_.path(); }
 
 private:
     void pollOnce(int timeoutMs);
@@ -76,21 +79,14 @@ private:
     void readInput();
     void closeConnection();
 
-    std::string privateDir_;
-    std::string socketPath_;
-    bool ownsSocketFile_ = false;
-    int listenFd_ = -1;
+    Listener listener_;
+    AgentProcess agent_;
     int connFd_ = -1;
-    pid_t agentPid_ = -1;
+    LineFramer connFramer_;
     int inputFd_ = -1;
-    std::string inputBuffer_;
-    LineFramer framer_;
+    LineFramer inputFramer_;
     std::deque<HostEvent> pending_;
 };
-
-// The agent binary: `explicitPath` when given, else wystrand-notify beside this program, else
-// the first one on PATH.
-std::optional<std::string> findAgent(const std::optional<std::string>& explicitPath);
 
 // What every subcommand does first: finds the agent (see findAgent), makes `host` listen (see
 // AgentHost::listen) and starts the agent on it. Returns the agent's path; on failure `error`
@@ -99,10 +95,5 @@ std::optional<std::string> launchAgent(AgentHost& host,
                                        const std::optional<std::string>& agentOption,
                                        const std::optional<std::string>& socketPath,
                                        std::string& error);
-
-// Exit status for a process ended by `signal`, as shells report it.
-inline int signalExitStatus(int signal) {
-    return 128 + signal;
-}
 
 }  // namespace wystrand::ctl

@@ -14,6 +14,7 @@
 #include "tools/ctl/AgentHost.h"
 #include "tools/ctl/Commands.h"
 #include "tools/ctl/Options.h"
+#include "tools/ctl/Signals.h"
 
 namespace wystrand::ctl {
 
@@ -37,8 +38,6 @@ constexpr const char* kUsage =
     "  --help             show this help and exit\n"
     "\n"
     "Exit status: 0 when every card was shown and ended; 1 otherwise; 64 for a usage error.\n";
-
-constexpr OptionSpec kOptions[] = {{"screenshot", true}, {"agent", true}, {"help", false}};
 
 PipeMsg card(const char* id, const char* mode, const char* type, const char* locale,
              const char* variant, std::int64_t duration) {
@@ -89,26 +88,19 @@ bool saveScreenshot(const std::string& file) {
 }  // namespace
 
 int runDemo(std::span<char* const> args) {
-    std::string error;
-    const auto options = parseOptions(args, kOptions, error);
-    if (!options) {
-        std::fprintf(stderr, "wystrand-notify-ctl demo: %s\n%s", error.c_str(), kUsage);
-        return kExitUsage;
-    }
     std::optional<std::string> screenshot;
     std::optional<std::string> agentOption;
-    for (const auto& [name, value] : *options) {
-        if (name == "help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        (name == "screenshot" ? screenshot : agentOption) = value;
+    const Option options[] = {textOption("screenshot", screenshot),
+                              textOption("agent", agentOption)};
+    if (const auto status = parseCommandLine("demo", kUsage, args, options)) {
+        return *status;
     }
 
+    std::string error;
     AgentHost host;
     const auto agentPath = launchAgent(host, agentOption, std::nullopt, error);
     if (!agentPath) {
-        printError(error.c_str());
+        printError(error);
         return kExitFailure;
     }
     std::printf("Started %s --pipe %s\n", agentPath->c_str(), host.socketPath().c_str());
@@ -163,19 +155,19 @@ int runDemo(std::span<char* const> args) {
         if (interruptedBy != 0) {
             return signalExitStatus(interruptedBy);
         }
-        printError((error.empty() ? fallback : error).c_str());
+        printError(error.empty() ? fallback : error);
         return kExitFailure;
     };
     const auto after = [](auto duration) { return std::chrono::steady_clock::now() + duration; };
 
-    if (!pump(after(kConnectTimeout), [&] { return host.connected(); })) {
-        return fail("the agent did not connect within 5 s");
+    if (!pump(after(kWaitLimit), [&] { return host.connected(); })) {
+        return fail("the agent did not connect within " + waitLimitText());
     }
     std::printf("\nA ping is answered at once:\n");
     PipeMsg ping;
     ping.op = QStringLiteral("ping");
     sendRecord(ping);
-    if (!pump(after(kReadyTimeout), [&] { return ponged; })) {
+    if (!pump(after(kWaitLimit), [&] { return ponged; })) {
         return fail("no answer to the ping");
     }
 
@@ -186,8 +178,8 @@ int runDemo(std::span<char* const> args) {
         waitingForResult.insert(*m.id);
         sendRecord(m);
     }
-    if (!pump(after(kReadyTimeout), [&] { return waitingForReady.empty(); })) {
-        return fail("the cards were not shown within 5 s (no screen?)");
+    if (!pump(after(kWaitLimit), [&] { return waitingForReady.empty(); })) {
+        return fail("the cards were not shown within " + waitLimitText() + " (no screen?)");
     }
     pump(after(kSettleTime), [] { return false; });
     if (!error.empty() || interruptedBy != 0) {
@@ -200,9 +192,8 @@ int runDemo(std::span<char* const> args) {
         if (screenshotSaved) {
             std::printf("\nSaved a screenshot to %s\n", screenshot->c_str());
         } else {
-            printError(("could not save a screenshot to " + *screenshot +
-                        " (is ImageMagick's import installed?)")
-                           .c_str());
+            printError("could not save a screenshot to " + *screenshot +
+                       " (is ImageMagick's import installed?)");
         }
     }
 

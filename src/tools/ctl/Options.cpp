@@ -2,12 +2,24 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "tools/ctl/Commands.h"
 
 namespace wystrand::ctl {
 
-std::optional<ParsedOptions> parseOptions(std::span<char* const> args,
-                                          std::span<const OptionSpec> specs, std::string& error) {
-    ParsedOptions parsed;
+namespace {
+
+constexpr std::string_view kHelp = "help";
+
+// The options as given, in order: the option (nullptr for --help) and its value.
+using Given = std::vector<std::pair<const Option*, std::string>>;
+
+std::optional<Given> readForm(std::span<char* const> args, std::span<const Option> options,
+                              std::string& error) {
+    Given given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (!arg.starts_with("--") || arg.size() == 2) {
@@ -17,28 +29,66 @@ std::optional<ParsedOptions> parseOptions(std::span<char* const> args,
         const std::size_t equals = arg.find('=');
         const std::string_view name =
             arg.substr(2, equals == std::string_view::npos ? std::string_view::npos : equals - 2);
-        const auto spec = std::find_if(specs.begin(), specs.end(),
-                                       [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == specs.end()) {
+        const auto option = std::find_if(options.begin(), options.end(),
+                                         [&](const Option& o) { return o.name == name; });
+        if (option == options.end() && name != kHelp) {
             error = "unknown option '--" + std::string(name) + "'";
             return std::nullopt;
         }
-        if (!spec->takesValue) {
+        const Option* bound = option == options.end() ? nullptr : &*option;
+        if (bound == nullptr || !bound->takesValue) {
             if (equals != std::string_view::npos) {
                 error = "option '--" + std::string(name) + "' takes no value";
                 return std::nullopt;
             }
-            parsed.emplace_back(name, "");
+            given.emplace_back(bound, "");
         } else if (equals != std::string_view::npos) {
-            parsed.emplace_back(name, arg.substr(equals + 1));
+            given.emplace_back(bound, arg.substr(equals + 1));
         } else if (i + 1 < args.size()) {
-            parsed.emplace_back(name, args[++i]);
+            given.emplace_back(bound, args[++i]);
         } else {
             error = "option '--" + std::string(name) + "' needs a value";
             return std::nullopt;
         }
     }
-    return parsed;
+    return given;
+}
+
+}  // namespace
+
+Option textOption(std::string name, std::optional<std::string>& target) {
+    return {std::move(name), true, [&target](const std::string& value, std::string&) {
+                target = value;
+                return true;
+            }};
+}
+
+Option flagOption(std::string name, bool& target) {
+    return {std::move(name), false, [&target](const std::string&, std::string&) {
+                target = true;
+                return true;
+            }};
+}
+
+std::optional<int> parseCommandLine(std::string_view command, std::string_view usage,
+                                    std::span<char* const> args, std::span<const Option> options) {
+    std::string error;
+    const auto given = readForm(args, options, error);
+    bool applied = given.has_value();
+    for (std::size_t i = 0; applied && i < given->size(); ++i) {
+        const auto& [option, value] = (*given)[i];
+        if (option == nullptr) {
+            std::fwrite(usage.data(), 1, usage.size(), stdout);
+            return 0;
+        }
+        applied = option->apply(value, error);
+    }
+    if (applied) {
+        return std::nullopt;
+    }
+    std::fprintf(stderr, "wystrand-notify-ctl %.*s: %s\n%.*s", static_cast<int>(command.size()),
+                 command.data(), error.c_str(), static_cast<int>(usage.size()), usage.data());
+    return kExitUsage;
 }
 
 std::optional<std::int64_t> parseInteger(std::string_view text) {

@@ -10,6 +10,7 @@
 #include "tools/ctl/AgentHost.h"
 #include "tools/ctl/Commands.h"
 #include "tools/ctl/Options.h"
+#include "tools/ctl/Signals.h"
 
 namespace wystrand::ctl {
 
@@ -41,31 +42,21 @@ constexpr const char* kUsage =
     "Exit status: 0 when standard input ended; 1 when the agent cannot be started; 64 for\n"
     "a usage error.\n";
 
-constexpr OptionSpec kOptions[] = {{"socket", true}, {"agent", true}, {"help", false}};
-
 }  // namespace
 
 int runServe(std::span<char* const> args) {
-    std::string error;
-    const auto options = parseOptions(args, kOptions, error);
-    if (!options) {
-        std::fprintf(stderr, "wystrand-notify-ctl serve: %s\n%s", error.c_str(), kUsage);
-        return kExitUsage;
-    }
     std::optional<std::string> socketPath;
     std::optional<std::string> agentOption;
-    for (const auto& [name, value] : *options) {
-        if (name == "help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        (name == "socket" ? socketPath : agentOption) = value;
+    const Option options[] = {textOption("socket", socketPath), textOption("agent", agentOption)};
+    if (const auto status = parseCommandLine("serve", kUsage, args, options)) {
+        return *status;
     }
 
+    std::string error;
     AgentHost host;
     const auto agentPath = launchAgent(host, agentOption, socketPath, error);
     if (!agentPath) {
-        printError(error.c_str());
+        printError(error);
         return kExitFailure;
     }
     host.watchInput(STDIN_FILENO);
@@ -115,7 +106,7 @@ int runServe(std::span<char* const> args) {
                     restartAt.reset();
                     connectedSinceStart = false;
                     if (!host.startAgent(*agentPath, error)) {
-                        printError(error.c_str());
+                        printError(error);
                         return kExitFailure;
                     }
                 }
