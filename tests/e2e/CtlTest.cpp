@@ -1,7 +1,13 @@
-// wystrand-notify-ctl end to end, starting the real agent on a private X server.
+// wystrand-notify-ctl end to end, starting the real agent on a private X server, or for serve's
+// own paths a fake agent that needs no display.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
+#include <utility>
 
 #include "e2e/Processes.h"
 
@@ -9,6 +15,7 @@ namespace wystrand::test {
 namespace {
 
 const QString kCtl = WYSTRAND_CTL;
+const QString kFakeAgent = WYSTRAND_FAKE_AGENT;
 
 class CtlTest : public DesktopTest {
 protected:
@@ -56,10 +63,18 @@ TEST_F(CtlTest, BadOptionsGiveTheUsageAndStatus64) {
 }
 
 TEST_F(CtlTest, AnAgentThatCannotStartIsOneLineAndStatus1) {
-    const RunResult missing = ctl({"show", "--agent", "/nonexistent/wystrand-notify"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err.find('\n'), missing.err.size() - 1) << missing.err;
-    EXPECT_NE(missing.err.find("/nonexistent/wystrand-notify"), std::string::npos);
+    // Every subcommand takes --agent, and its other option goes elsewhere.
+    for (const QStringList& args :
+         {QStringList{"show", "--title", "t"},
+          QStringList{"serve", "--socket", runtime_.filePath("s")},
+          QStringList{"demo", "--screenshot", runtime_.filePath("shot.png")}}) {
+        const RunResult missing =
+            ctl(QStringList{args[0], "--agent", "/nonexistent/wystrand-notify"} + args.mid(1));
+        EXPECT_EQ(missing.status, 1) << args[0].toStdString();
+        EXPECT_EQ(missing.err,
+                  "wystrand-notify-ctl: cannot start the agent "
+                  "/nonexistent/wystrand-notify: No such file or directory\n");
+    }
     // The agent, without a display, says nothing of its own either.
     env_["DISPLAY"] = std::nullopt;
     const RunResult noDisplay = ctl({"show", "--mode", "info"});
@@ -86,6 +101,91 @@ TEST_F(CtlTest, ServeRelaysLinesBothWaysAndEndsWithItsInput) {
 {"id":"s","ev":"result","code":0}
 )");
     EXPECT_FALSE(QFile::exists(socket));
+}
+
+// serve with the fake agent (see FakeAgent.cpp), its standard input a FIFO that the test writes
+// and can see drained.
+class ServeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::mkfifo(path("input").c_str(), 0600), 0);
+        input_ = ::open(path("input").c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(input_, 0);
+    }
+    void TearDown() override {
+        if (input_ >= 0) {
+            ::close(input_);
+        }
+    }
+
+    std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
+    void start(const EnvChanges& env = {}) {
+        serve_ = startChild(
+            {kCtl, "serve", "--socket", dir_.filePath("chosen.sock"), "--agent", kFakeAgent}, env,
+            dir_.filePath("input"));
+    }
+    void write(std::string_view lines) {
+        ASSERT_EQ(::write(input_, lines.data(), lines.size()), ssize_t(lines.size()));
+    }
+    // True once serve has read everything written to its input.
+    bool inputDrained() {
+        for (QDeadlineTimer deadline(10s); !deadline.hasExpired(); QThread::msleep(5)) {
+            int unread = -1;
+            if (::ioctl(input_, FIONREAD, &unread) == 0 && unread == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // What serve printed on `channel` until it ends with `tail`, or 10 s passed.
+    std::string readUntil(QProcess::ProcessChannel channel, const std::string& tail) {
+        std::string& text = channel == QProcess::StandardOutput ? out_ : err_;
+        for (QDeadlineTimer deadline(10s);
+             !text.ends_with(tail) && serve_->waitForReadyRead(int(deadline.remainingTime()));) {
+            out_ += serve_->readAllStandardOutput().toStdString();
+            err_ += serve_->readAllStandardError().toStdString();
+        }
+        return text;
+    }
+    // Closing its input ends serve, with status 0.
+    int finish() {
+        ::close(std::exchange(input_, -1));
+        return exitStatus(*serve_);
+    }
+
+    QTemporaryDir dir_;
+    int input_ = -1;
+    std::unique_ptr<QProcess> serve_;
+    std::string out_, err_;
+};
+
+TEST_F(ServeTest, InputReadBeforeTheAgentConnectsIsSentOnceItDoes) {
+    ASSERT_EQ(::mkfifo(path("gate").c_str(), 0600), 0);
+    start({{"FAKE_AGENT_GATE", dir_.filePath("gate")}});
+    write("one\ntwo\n");
+    ASSERT_TRUE(inputDrained());
+    // Opening the gate lets the agent connect; it can only once the agent waits at it.
+    int gate = -1;
+    for (QDeadlineTimer deadline(10s); gate < 0 && !deadline.hasExpired(); QThread::msleep(5)) {
+        gate = ::open(path("gate").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    ASSERT_GE(gate, 0);
+    ::close(gate);
+    EXPECT_EQ(readUntil(QProcess::StandardOutput, "two\n"), "hello\none\ntwo\n");
+    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(err_ + serve_->readAllStandardError().toStdString(), "");
+}
+
+TEST_F(ServeTest, AnAgentThatDiesIsStartedAgainAndGetsWhatCameMeanwhile) {
+    start();
+    write("one\n");
+    EXPECT_EQ(readUntil(QProcess::StandardOutput, "one\n"), "hello\none\n");
+    write("exit\n");
+    EXPECT_EQ(readUntil(QProcess::StandardError, "again\n"),
+              "wystrand-notify-ctl: the agent exited (status 3); starting it again\n");
+    write("two\n");
+    EXPECT_EQ(readUntil(QProcess::StandardOutput, "two\n"), "hello\none\nhello\ntwo\n");
+    EXPECT_EQ(finish(), 0);
 }
 
 }  // namespace

@@ -26,8 +26,10 @@ using namespace std::chrono_literals;
 // Environment changes for a child: a value sets the variable, nullopt removes it.
 using EnvChanges = std::map<QString, std::optional<QString>>;
 
-// A child process that ends with the test process, even when that one is killed.
-inline std::unique_ptr<QProcess> startChild(const QStringList& argv, const EnvChanges& env) {
+// A child process that ends with the test process, even when that one is killed; its standard
+// input is `inputFile` when one is named.
+inline std::unique_ptr<QProcess> startChild(const QStringList& argv, const EnvChanges& env,
+                                            const QString& inputFile = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const auto& [name, value] : env) {
         value ? environment.insert(name, *value) : environment.remove(name);
@@ -35,6 +37,9 @@ inline std::unique_ptr<QProcess> startChild(const QStringList& argv, const EnvCh
     auto child = std::make_unique<QProcess>();
     child->setProcessEnvironment(environment);
     child->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    if (!inputFile.isEmpty()) {
+        child->setStandardInputFile(inputFile);
+    }
     child->start(argv.first(), argv.mid(1));
     return child;
 }
