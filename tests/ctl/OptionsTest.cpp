@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/ctl/Commands.h"
 #include "tools/ctl/Options.h"
 #include "tools/ctl/ShowCommand.h"
 
@@ -119,6 +120,21 @@ TEST_F(ShowOptionsTest, EachOptionSetsItsOwnFieldInEitherForm) {
     }
     EXPECT_EQ(parse({"--no-sound", "--sound"}).status, std::nullopt);
     EXPECT_EQ(asked_.record.sound, true);
+}
+
+// The options follow the record's fields, the help is written by hand: a new field must be in it.
+TEST_F(ShowOptionsTest, TheHelpDescribesEveryOption) {
+    char help[] = "--help";
+    char* const args[] = {help};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(findCommand("show")->run(std::span<char* const>(args)), 0);
+    const std::string usage = testing::internal::GetCapturedStdout();
+    for (const Option& option : showOptions(asked_)) {
+        const std::string name = " --" + option.name;
+        EXPECT_TRUE(usage.find(name + ' ') != std::string::npos ||
+                    usage.find(name + ',') != std::string::npos)
+            << option.name;
+    }
 }
 
 TEST_F(ShowOptionsTest, FieldsThatARequestDoesNotCarryAreNoOptions) {

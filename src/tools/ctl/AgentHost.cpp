@@ -152,11 +152,10 @@ void AgentHost::readInput() {
         return;
     }
     // At the end, a line feed cuts the last line should it lack one.
-    const auto lines =
-        n > 0 ? inputFramer_.feed(std::string_view(buffer, static_cast<std::size_t>(n)))
-              : inputFramer_.feed("\n");
-    for (const std::string& line : lines) {
-        pending_.push_back({HostEvent::Kind::input, line});
+    auto lines = n > 0 ? inputFramer_.feed(std::string_view(buffer, static_cast<std::size_t>(n)))
+                       : inputFramer_.feed("\n");
+    for (std::string& line : lines) {
+        pending_.push_back({HostEvent::Kind::input, std::move(line)});
     }
     if (n <= 0) {
         pending_.push_back({HostEvent::Kind::inputClosed, {}});
