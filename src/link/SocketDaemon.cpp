@@ -187,9 +187,9 @@ void SocketDaemon::connectLoop() {
     const auto length =
         std::min(static_cast<std::size_t>(path.size()), sizeof(address.sun_path) - 1);
     std::memcpy(address.sun_path, path.constData(), length);
-    // With an empty path the field would name an abstract socket (a leading NUL) on Linux.
-    // Non-blocking only once connected: the connection itself is made as before, and from then
-    // on no read or write on this thread can wait for the peer.
+    // With an empty path the field would name an abstract socket (a leading NUL) on Linux. The
+    // descriptor turns non-blocking once connected: from then on no read or write can wait for
+    // the peer.
     if (length == 0 ||
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
@@ -281,7 +281,8 @@ void SocketDaemon::writePending() {
             continue;
         } else {
             if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                // A failed write loses what waits; the reading side notices a lost link.
+                // The stream is broken for writing: what waits is lost. A peer that has gone
+                // is noticed by the reading side.
                 written += pending_.size() - pendingHead_;
                 pendingHead_ = pending_.size();
             }
