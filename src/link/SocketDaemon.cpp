@@ -115,7 +115,8 @@ void SocketDaemon::sendRaw(const PipeMsg& msg) {
         outbox_ += record;
         backlog_ += record.size();
     }
-    if (flushPending_) {
+    // On the I/O thread the caller writes the outbox before it goes back to the event loop.
+    if (flushPending_ || QThread::currentThread() == ioThread_.get()) {
         return;
     }
     flushPending_ = true;
@@ -141,8 +142,10 @@ void SocketDaemon::ioStarted() {
     heartbeatTimer_ = std::make_unique<QTimer>();
     heartbeatTimer_->setTimerType(Qt::PreciseTimer);
     heartbeatTimer_->setInterval(options_.heartbeat);
-    connect(heartbeatTimer_.get(), &QTimer::timeout, heartbeatTimer_.get(),
-            [this] { sendRaw(PipeMsg::heartbeat()); });
+    connect(heartbeatTimer_.get(), &QTimer::timeout, heartbeatTimer_.get(), [this] {
+        sendRaw(PipeMsg::heartbeat());
+        writeOutbox();
+    });
 
     connectLoop();
 }
@@ -236,10 +239,10 @@ void SocketDaemon::readable() {
     for (const std::string& line : framer_.feed({chunk.data(), static_cast<std::size_t>(n)})) {
         dispatch(line);
     }
+    writeOutbox();  // the answers to this chunk's pings
 }
 
 void SocketDaemon::flush(QEvent* event) {
-    bool overflowed = false;
     {
         // Taken before the event is read at all: see post().
         std::lock_guard lock(writeLock_);
@@ -247,6 +250,14 @@ void SocketDaemon::flush(QEvent* event) {
             return;
         }
         flushPending_ = false;
+    }
+    writeOutbox();
+}
+
+void SocketDaemon::writeOutbox() {
+    bool overflowed = false;
+    {
+        std::lock_guard lock(writeLock_);
         overflowed = overflowed_;
         if (pending_.empty()) {
             pending_.swap(outbox_);

@@ -90,6 +90,7 @@ private:
     void startHeartbeat();
     void readable();
     void flush(QEvent* event);
+    void writeOutbox();
     void writePending();
     void onDisconnect();
     void dispatch(std::string_view line);
