@@ -230,7 +230,7 @@ void SocketDaemon::readable() {
     std::array<char, 4096> chunk{};
     const ssize_t n = ::read(fd_, chunk.data(), chunk.size());
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        return;  // readiness that another read already took
+        return;  // a readiness without bytes after all
     }
     if (n <= 0) {
         onDisconnect();

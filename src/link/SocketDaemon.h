@@ -90,7 +90,7 @@ private:
     void startHeartbeat();
     void readable();
     void flush(QEvent* event);
-    void writeOutbox();
+    void writeOutbox();  // due after sendRaw on this thread, before going back to the loop
     void writePending();
     void onDisconnect();
     void dispatch(std::string_view line);
