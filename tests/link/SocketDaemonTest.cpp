@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -10,13 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
