@@ -66,7 +66,7 @@ public:
             drop();
         }
     }
-    // Blocking, so whole: no signal is sent to a thread that sends.
+    // Blocking, so whole.
     bool send(const std::string& bytes) const {
         return ::send(peer_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
     }
