@@ -1,5 +1,6 @@
 #include "link/SocketDaemon.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -25,6 +26,21 @@ QEvent::Type wakeEventType() {
     return type;
 }
 
+QEvent::Type flushEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// Empties a buffer, and hands its memory back once a backlog has made it large.
+void release(std::string& buffer) {
+    constexpr std::size_t kKeptCapacity = 64 * 1024;
+    if (buffer.capacity() > kKeptCapacity) {
+        std::string().swap(buffer);
+    } else {
+        buffer.clear();
+    }
+}
+
 }  // namespace
 
 class SocketDaemon::IoThread : public QThread {
@@ -44,12 +60,24 @@ private:
     SocketDaemon& daemon_;
 };
 
-SocketDaemon::SocketDaemon(QString socketPath, PanelStack& windowManager, Intervals intervals,
+// Lives on the I/O thread: the receiver of the wake-ups that hand it records to write.
+class SocketDaemon::Waker : public QObject {
+public:
+    explicit Waker(SocketDaemon& daemon) : daemon_(daemon) {}
+
+protected:
+    void customEvent(QEvent* event) override { daemon_.flush(event); }
+
+private:
+    SocketDaemon& daemon_;
+};
+
+SocketDaemon::SocketDaemon(QString socketPath, PanelStack& windowManager, Options options,
                            QObject* parent)
     : QObject(parent),
       socketPath_(std::move(socketPath)),
       windowManager_(windowManager),
-      intervals_(intervals),
+      options_(options),
       ioThread_(std::make_unique<IoThread>(*this)) {}
 
 SocketDaemon::~SocketDaemon() {
@@ -76,42 +104,54 @@ void SocketDaemon::sendRaw(const PipeMsg& msg) {
     std::string record = msg.encode();
     record.push_back('\n');
     std::lock_guard lock(writeLock_);
-    if (fd_ < 0) {
+    // Records of a connection that is gone or going are lost, as on any broken link.
+    if (fd_ < 0 || overflowed_) {
         return;
     }
-    // MSG_NOSIGNAL: a vanished peer must not raise SIGPIPE. A short write is continued, since
-    // half a record would corrupt the stream for every record after it.
-    std::size_t sent = 0;
-    while (sent < record.size()) {
-        const ssize_t n = ::send(fd_, record.data() + sent, record.size() - sent, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        sent += static_cast<std::size_t>(n);
+    // backlog_ never exceeds the limit, so the subtraction cannot wrap.
+    if (record.size() > options_.backlogLimit - backlog_) {
+        overflowed_ = true;
+    } else {
+        outbox_ += record;
+        backlog_ += record.size();
     }
+    // On the I/O thread the caller writes the outbox before it goes back to the event loop.
+    if (flushPending_ || QThread::currentThread() == ioThread_.get()) {
+        return;
+    }
+    flushPending_ = true;
+    // Posted under the lock and read only under it, as in post(). With fd_ set, the I/O thread
+    // runs and wakeTarget_ is its waker.
+    QCoreApplication::postEvent(wakeTarget_, new QEvent(flushEventType()));
 }
 
 void SocketDaemon::ioStarted() {
+    waker_ = std::make_unique<Waker>(*this);
+    {
+        std::lock_guard lock(writeLock_);
+        wakeTarget_ = waker_.get();
+    }
+
     reconnectTimer_ = std::make_unique<QTimer>();
     reconnectTimer_->setTimerType(Qt::PreciseTimer);
     reconnectTimer_->setSingleShot(true);
-    reconnectTimer_->setInterval(intervals_.reconnect);
+    reconnectTimer_->setInterval(options_.reconnect);
     connect(reconnectTimer_.get(), &QTimer::timeout, reconnectTimer_.get(),
             [this] { connectLoop(); });
 
     heartbeatTimer_ = std::make_unique<QTimer>();
     heartbeatTimer_->setTimerType(Qt::PreciseTimer);
-    heartbeatTimer_->setInterval(intervals_.heartbeat);
-    connect(heartbeatTimer_.get(), &QTimer::timeout, heartbeatTimer_.get(),
-            [this] { sendRaw(PipeMsg::heartbeat()); });
+    heartbeatTimer_->setInterval(options_.heartbeat);
+    connect(heartbeatTimer_.get(), &QTimer::timeout, heartbeatTimer_.get(), [this] {
+        sendRaw(PipeMsg::heartbeat());
+        writeOutbox();
+    });
 
     connectLoop();
 }
 
 void SocketDaemon::ioFinished() {
+    writeNotifier_.reset();
     readNotifier_.reset();
     heartbeatTimer_.reset();
     reconnectTimer_.reset();
@@ -119,10 +159,17 @@ void SocketDaemon::ioFinished() {
     {
         std::lock_guard lock(writeLock_);
         fd = std::exchange(fd_, -1);
+        wakeTarget_ = nullptr;
+        release(outbox_);
+        backlog_ = 0;
     }
     if (fd >= 0) {
         ::close(fd);
     }
+    // Wake-ups still queued for it go with it.
+    waker_.reset();
+    release(pending_);
+    pendingHead_ = 0;
     framer_.reset();
     std::lock_guard lock(stateLock_);
     ioDone_ = true;
@@ -143,9 +190,12 @@ void SocketDaemon::connectLoop() {
     const auto length =
         std::min(static_cast<std::size_t>(path.size()), sizeof(address.sun_path) - 1);
     std::memcpy(address.sun_path, path.constData(), length);
-    // With an empty path the field would name an abstract socket (a leading NUL) on Linux.
+    // With an empty path the field would name an abstract socket (a leading NUL) on Linux. The
+    // descriptor turns non-blocking once connected: from then on no read or write can wait for
+    // the peer.
     if (length == 0 ||
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
         ::close(fd);
         scheduleReconnect();
         return;
@@ -161,6 +211,11 @@ void SocketDaemon::connectLoop() {
     readNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     connect(readNotifier_.get(), &QSocketNotifier::activated, readNotifier_.get(),
             [this] { readable(); });
+    writeNotifier_.reset();
+    writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    writeNotifier_->setEnabled(false);
+    connect(writeNotifier_.get(), &QSocketNotifier::activated, writeNotifier_.get(),
+            [this] { writePending(); });
 }
 
 void SocketDaemon::scheduleReconnect() {
@@ -174,6 +229,9 @@ void SocketDaemon::startHeartbeat() {
 void SocketDaemon::readable() {
     std::array<char, 4096> chunk{};
     const ssize_t n = ::read(fd_, chunk.data(), chunk.size());
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        return;  // a readiness without bytes after all
+    }
     if (n <= 0) {
         onDisconnect();
         return;
@@ -181,18 +239,95 @@ void SocketDaemon::readable() {
     for (const std::string& line : framer_.feed({chunk.data(), static_cast<std::size_t>(n)})) {
         dispatch(line);
     }
+    writeOutbox();  // the answers to this chunk's pings
+}
+
+void SocketDaemon::flush(QEvent* event) {
+    {
+        // Taken before the event is read at all: see post().
+        std::lock_guard lock(writeLock_);
+        if (event->type() != flushEventType()) {
+            return;
+        }
+        flushPending_ = false;
+    }
+    writeOutbox();
+}
+
+void SocketDaemon::writeOutbox() {
+    bool overflowed = false;
+    {
+        std::lock_guard lock(writeLock_);
+        overflowed = overflowed_;
+        if (pending_.empty()) {
+            pending_.swap(outbox_);
+        } else {
+            pending_ += outbox_;
+            release(outbox_);
+        }
+    }
+    if (overflowed) {
+        // A peer that lets this much wait is treated as gone.
+        onDisconnect();
+        return;
+    }
+    writePending();
+}
+
+void SocketDaemon::writePending() {
+    if (pending_.empty()) {
+        return;
+    }
+    // Only this thread writes, so records never interleave; a partial write leaves the rest of
+    // its record at the head, to go first when the socket takes more. MSG_NOSIGNAL: a vanished
+    // peer must not raise SIGPIPE.
+    std::size_t written = 0;
+    while (pendingHead_ < pending_.size()) {
+        const ssize_t n = ::send(fd_, pending_.data() + pendingHead_,
+                                 pending_.size() - pendingHead_, MSG_NOSIGNAL);
+        if (n > 0) {
+            pendingHead_ += static_cast<std::size_t>(n);
+            written += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                // The stream is broken for writing: what waits is lost. A peer that has gone
+                // is noticed by the reading side.
+                written += pending_.size() - pendingHead_;
+                pendingHead_ = pending_.size();
+            }
+            break;
+        }
+    }
+    if (pendingHead_ == pending_.size()) {
+        release(pending_);
+        pendingHead_ = 0;
+    } else if (pendingHead_ > pending_.size() / 2) {
+        pending_.erase(0, std::exchange(pendingHead_, 0));
+    }
+    writeNotifier_->setEnabled(!pending_.empty());
+    std::lock_guard lock(writeLock_);
+    backlog_ -= written;
 }
 
 void SocketDaemon::onDisconnect() {
-    // Kept, disabled, until the next connection replaces it: this runs inside its own signal.
+    // Kept, disabled, until the next connection replaces them: this may run inside their signals.
     readNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
     // Retired under the lock before the close, so that a send on the main thread can never
-    // reach a closed descriptor or a new one that reuses the number.
+    // queue a record for a closed descriptor or a new one that reuses the number; what waits
+    // is lost with the link.
     int fd = -1;
     {
         std::lock_guard lock(writeLock_);
         fd = std::exchange(fd_, -1);
+        release(outbox_);
+        backlog_ = 0;
+        overflowed_ = false;
     }
+    release(pending_);
+    pendingHead_ = 0;
     ::close(fd);
     heartbeatTimer_->stop();
     framer_.reset();

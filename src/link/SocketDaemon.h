@@ -4,8 +4,10 @@
 #include <QString>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -20,12 +22,18 @@ class QTimer;
 
 namespace wystrand {
 
-// The link's timing. Outside the class only so that it can be a defaulted argument of the
-// constructor (a nested class's member initializers are not usable until the enclosing class is
-// complete); spelled SocketDaemon::Intervals.
-struct SocketDaemonIntervals {
+// The link's timing and its one size limit. Outside the class only so that it can be a defaulted
+// argument of the constructor (a nested class's member initializers are not usable until the
+// enclosing class is complete); spelled SocketDaemon::Options.
+struct SocketDaemonOptions {
     std::chrono::milliseconds reconnect{2000};
     std::chrono::milliseconds heartbeat{10000};
+    // The most bytes of records that may wait for a peer that does not read; one more record and
+    // the link is dropped as lost. The largest legitimate burst is a few tens of kilobytes (500
+    // cards, a "ready" and a "result" of about 40 bytes each, on top of the socket's own buffer
+    // of about 200 KiB), so 4 MiB is never reached by a peer that reads, while a stuck peer costs
+    // the agent no more than that.
+    std::size_t backlogLimit = std::size_t{4} << 20;
 };
 
 // The agent's link to its controller: the client side of a Unix-domain stream socket. Connects,
@@ -33,14 +41,17 @@ struct SocketDaemonIntervals {
 // lines and dispatches each request; "show" and "dismiss" go to the panel stack on the main
 // thread, whose card events come back through sendRaw.
 //
-// The object lives on the main thread. Every socket operation runs on its own I/O thread; the
-// two threads share only the descriptor (under writeLock_) and the inbox of requests bound for
-// the main thread (under inboxLock_).
+// The object lives on the main thread. Every socket operation runs on its own I/O thread, the
+// writes included: a record sent from any thread is handed to the I/O thread, which writes the
+// records in order on a non-blocking descriptor whenever the socket takes them, so no thread
+// ever waits for the peer. The two threads share only the descriptor with the outbox of records
+// bound for the socket (under writeLock_) and the inbox of requests bound for the main thread
+// (under inboxLock_).
 class SocketDaemon : public QObject {
 public:
-    using Intervals = SocketDaemonIntervals;
+    using Options = SocketDaemonOptions;
 
-    SocketDaemon(QString socketPath, PanelStack& windowManager, Intervals intervals = {},
+    SocketDaemon(QString socketPath, PanelStack& windowManager, Options options = {},
                  QObject* parent = nullptr);
     // Stops the I/O thread and closes the descriptor (tests); the agent never destroys it.
     ~SocketDaemon() override;
@@ -48,8 +59,10 @@ public:
     // Returns at once; connecting happens on the I/O thread. Called once.
     void start();
 
-    // Writes one record and a line feed, whole, from any thread; records from different threads
-    // never interleave. Dropped when there is no connection; a write error loses the record.
+    // Queues one record and a line feed for the I/O thread and returns at once, from any thread;
+    // records go out whole and in the order they were queued. Dropped when there is no
+    // connection; lost with every other waiting record when the connection ends or a write fails.
+    // A record that would take the backlog past the limit drops the link instead.
     void sendRaw(const PipeMsg& msg);
 
 protected:
@@ -58,6 +71,7 @@ protected:
 
 private:
     class IoThread;
+    class Waker;
 
     struct ShowRequest {
         ShowConfig config;
@@ -75,6 +89,9 @@ private:
     void scheduleReconnect();
     void startHeartbeat();
     void readable();
+    void flush(QEvent* event);
+    void writeOutbox();  // due after sendRaw on this thread, before going back to the loop
+    void writePending();
     void onDisconnect();
     void dispatch(std::string_view line);
     void post(Request request);
@@ -84,10 +101,17 @@ private:
 
     const QString socketPath_;
     PanelStack& windowManager_;
-    const Intervals intervals_;
+    const Options options_;
 
     std::mutex writeLock_;
     int fd_ = -1;  // written on the I/O thread under writeLock_
+    // Under writeLock_. The records handed over and not yet taken by the I/O thread, and the
+    // bytes of this connection's records not yet written (outbox_ and pending_ together).
+    std::string outbox_;
+    std::size_t backlog_ = 0;
+    bool overflowed_ = false;      // a record did not fit: the link is to be dropped
+    Waker* wakeTarget_ = nullptr;  // waker_, while the I/O thread runs
+    bool flushPending_ = false;
 
     std::mutex inboxLock_;
     std::vector<Request> inbox_;
@@ -105,6 +129,12 @@ private:
     std::unique_ptr<QTimer> reconnectTimer_;
     std::unique_ptr<QTimer> heartbeatTimer_;
     std::unique_ptr<QSocketNotifier> readNotifier_;
+    // Enabled only while records wait for the socket to take them.
+    std::unique_ptr<QSocketNotifier> writeNotifier_;
+    std::unique_ptr<Waker> waker_;
+    // Taken from the outbox, written from pendingHead_ on; a partial write leaves the rest here.
+    std::string pending_;
+    std::size_t pendingHead_ = 0;
     LineFramer framer_;
 };
 
