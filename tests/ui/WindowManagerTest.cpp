@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QPointer>
+#include <QPropertyAnimation>
 #include <QTest>
 #include <map>
 #include <memory>
@@ -52,7 +53,7 @@ TEST_F(WindowManagerTest, StacksAtTheTopRightAndClosesTheGap) {
     manager->show(
         card("a", NotifyMode::alert), [&] { readyInShow = manager->panel("a")->isVisible(); },
         [&](std::int64_t code) {
-            whenAEnded = {y("b"), a && !a->isVisible()};
+            whenAEnded = {y("b"), !a || !a->isVisible()};
             results.push_back({"a", code});
         });
     a = manager->panel("a");
@@ -99,23 +100,57 @@ TEST_F(WindowManagerTest, DismissalsReportOnceEach) {
     EXPECT_TRUE(manager->order().empty());
 }
 
-TEST_F(WindowManagerTest, ADuplicateIdentifierMakesASecondCard) {
+TEST_F(WindowManagerTest, ARepeatedIdentifierMakesASecondCardTrackedOnItsOwn) {
     NotifyPanel* first = show("x", NotifyMode::alert);
     NotifyPanel* second = show("x", NotifyMode::info);
+    NotifyPanel* y = show("y", NotifyMode::countdown);
     EXPECT_EQ(second->targetFrame(), QRect(1108, 144, 320, 80));
-    EXPECT_EQ(manager->order(), (std::vector<QString>{"x", "x"}));
 
-    // The first to finish closing clears the identifier; the other card lives on until it ends.
+    // The first ends by itself: only its entry goes, the other two close up.
     first->closeWithCode(0);
     ASSERT_TRUE(resultsAre(1));
-    EXPECT_EQ(manager->panel("x"), nullptr);
+    EXPECT_EQ(manager->order(), (std::vector<QString>{"x", "y"}));
+    EXPECT_EQ(second->targetFrame().y(), 8);
+    EXPECT_EQ(y->targetFrame().y(), 96);
+    EXPECT_EQ(show("z", NotifyMode::info)->targetFrame().y(), 256);
+
+    // dismiss closes every card under the id, dismiss-all every card, each reporting once.
+    show("x", NotifyMode::alert);
+    manager->dismiss("x");
+    ASSERT_TRUE(resultsAre(3));
+    EXPECT_EQ(manager->order(), (std::vector<QString>{"y", "z"}));
+    EXPECT_EQ(y->targetFrame().y(), 8);
+    show("z", NotifyMode::info);
+    manager->dismissAll();
+    ASSERT_TRUE(resultsAre(6));
+    EXPECT_EQ(results, (Results{{"x", 0}, {"x", 2}, {"x", 2}, {"y", 2}, {"z", 2}, {"z", 2}}));
     EXPECT_TRUE(manager->order().empty());
-    EXPECT_TRUE(second->isVisible());
-    EXPECT_EQ(show("y", NotifyMode::info)->targetFrame().y(), 8) << "the column is empty";
-    second->closeWithCode(2);
-    ASSERT_TRUE(resultsAre(2));
-    EXPECT_EQ(results, (Results{{"x", 0}, {"x", 2}}));
-    EXPECT_EQ(manager->order(), std::vector<QString>{"y"});
+}
+
+TEST_F(WindowManagerTest, ARestackMovesOnlyWhatChangesPlaceAndServesClosesThatEndTogether) {
+    NotifyPanel* c = nullptr;
+    std::vector<int> cWhenTold;  // c's place when a and b report
+    for (const char* id : {"a", "b"}) {
+        manager->show(card(id, NotifyMode::alert), nullptr,
+                      [&](std::int64_t) { cWhenTold.push_back(c->targetFrame().y()); });
+    }
+    c = show("c", NotifyMode::countdown);
+    NotifyPanel* d = show("d", NotifyMode::info);
+    auto moving = [](NotifyPanel* p) { return !p->findChildren<QPropertyAnimation*>().empty(); };
+    ASSERT_TRUE(waitUntil([&] { return !moving(c) && !moving(d); })) << "the slide-ins end";
+
+    manager->dismiss("d");
+    ASSERT_TRUE(resultsAre(1));
+    EXPECT_FALSE(moving(c)) << "nothing above the bottom card moves";
+
+    // a and b end in the same turn: one restack, c goes straight to the top before either
+    // result goes out, and moves there once.
+    manager->panel("a")->closeWithCode(0);
+    manager->panel("b")->closeWithCode(0);
+    ASSERT_TRUE(waitUntil([&] { return cWhenTold.size() == 2; }));
+    EXPECT_EQ(cWhenTold, (std::vector<int>{8, 8}));
+    EXPECT_EQ(c->findChildren<QPropertyAnimation*>().size(), 1U);
+    EXPECT_TRUE(waitUntil([&] { return c->pos() == QPoint(1108, 8); }));
 }
 
 TEST_F(WindowManagerTest, FreedMemoryIsReleasedOnceTheColumnStaysEmpty) {

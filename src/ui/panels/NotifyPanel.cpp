@@ -20,12 +20,10 @@ constexpr qreal cornerRadius = 14;
 
 }  // namespace
 
-NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing)
+NotifyPanel::NotifyPanel(PanelTiming timing)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
-      config_(config),
-      timing_(timing),
-      onClose_(std::move(onClose)) {
+      timing_(timing) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     // Translucency needs an ARGB visual, chosen when the native window is created.
@@ -35,10 +33,21 @@ NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelT
     }
     setFixedSize(cardWidth, cardHeight(config_.mode));
     move(-30000, -30000);
-    embed();
     if (x11::isActive()) {
         x11::markAsNotification(winId());
     }
+}
+
+NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing)
+    : NotifyPanel(timing) {
+    build(config, std::move(onClose));
+}
+
+void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose) {
+    config_ = config;
+    onClose_ = std::move(onClose);
+    setFixedSize(cardWidth, cardHeight(config_.mode));
+    embed();
 }
 
 void NotifyPanel::embed() {
@@ -86,6 +95,14 @@ void NotifyPanel::slideIn(const QRect& to) {
 void NotifyPanel::animateTo(int y) {
     targetFrame_.moveTop(y);
     startMove(targetFrame_.topLeft(), timing_.move, easeOut());
+}
+
+void NotifyPanel::jumpTo(int y) {
+    targetFrame_.moveTop(y);
+    if (move_) {
+        move_->stop();
+    }
+    move(targetFrame_.topLeft());
 }
 
 void NotifyPanel::closeWithCode(std::int64_t code) {

@@ -24,9 +24,16 @@ public:
     using CloseCallback = std::function<void(std::int64_t code)>;
 
     NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {});
+    // An empty card window whose native window is already made, not shown: build() fills it.
+    // Making it ahead of time keeps the window system's round trips out of a card's show.
+    explicit NotifyPanel(PanelTiming timing);
+    // Fills an empty window with the card of `config`; once, before slideIn().
+    void build(const ShowConfig& config, CloseCallback onClose);
 
     void slideIn(const QRect& to);
     void animateTo(int y);
+    // The same move without the motion, for a card nobody sees travel.
+    void jumpTo(int y);
     // Effective once; later calls and their codes are dropped.
     void closeWithCode(std::int64_t code);
 

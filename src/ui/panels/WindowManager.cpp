@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <algorithm>
+#include <utility>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -34,6 +34,11 @@ WindowManager::WindowManager(PanelTiming timing, QObject* parent, ReleaseMemory 
             releaseMemory();
         }
     });
+    // A zero timer runs once the events already waiting have been handled.
+    spareTimer.setSingleShot(true);
+    spareTimer.setInterval(0);
+    connect(&spareTimer, &QTimer::timeout, this, &WindowManager::prepareSpare);
+    spareTimer.start();
 }
 
 // glibc keeps freed heap pages for reuse; after fifty cards about 4 MB of them would stay
@@ -45,8 +50,20 @@ void WindowManager::trimHeap() {
 }
 
 WindowManager::~WindowManager() {
-    for (auto& [id, panel] : panels) {
+    for (auto& [card, panel] : panels) {
         delete panel.data();
+    }
+    // These cards have closed; their owners still hear.
+    for (auto& [onResult, code] : std::exchange(closed, {})) {
+        if (onResult) {
+            onResult(code);
+        }
+    }
+}
+
+void WindowManager::prepareSpare() {
+    if (!spare) {
+        spare = std::make_unique<NotifyPanel>(timing);
     }
 }
 
@@ -55,52 +72,66 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     if (!visible) {
         return;
     }
-    // Before the new card is entered anywhere, so it goes below every card already shown.
-    const QRect frame = nextFrame(*visible, config.mode, liveHeights());
+    // Entered before any other card can be, so it goes below every card already shown.
+    const CardHandle card = nextCard++;
+    const QRect frame = column.place(config.id, card, config.mode, *visible);
 
-    auto* panel = new NotifyPanel(
-        config,
-        [manager = QPointer<WindowManager>(this), id = config.id,
-         onResult = std::move(onResult)](std::int64_t code) {
-            if (manager) {
-                manager->forget(id);
-                manager->restackPanels();
-            }
-            if (onResult) {
-                onResult(code);
-            }
-        },
-        timing);
+    NotifyPanel* panel = spare ? spare.release() : new NotifyPanel(timing);
+    panel->build(config, [manager = QPointer<WindowManager>(this), card,
+                          onResult = std::move(onResult)](std::int64_t code) {
+        if (manager) {
+            manager->cardClosed(card, code, onResult);
+        } else if (onResult) {
+            onResult(code);
+        }
+    });
     releaseTimer.stop();
-    panels[config.id] = panel;
-    panelOrder.push_back(config.id);
+    panels[card] = panel;
     panel->slideIn(frame);
     if (onReady) {
         onReady();
     }
+    spareTimer.start();
 }
 
-void WindowManager::forget(const QString& id) {
-    panels.erase(id);
-    std::erase(panelOrder, id);
+void WindowManager::cardClosed(CardHandle card, std::int64_t code, ResultCallback onResult) {
+    column.remove(card);
+    panels.erase(card);
+    closed.emplace_back(std::move(onResult), code);
+    if (!finishQueued) {
+        finishQueued = true;
+        // Queued behind the other closes that finished in this turn of the event loop.
+        QMetaObject::invokeMethod(this, &WindowManager::finishCloses, Qt::QueuedConnection);
+    }
     // The closed card's widgets are deleted later, so the release waits a moment.
-    if (panels.empty()) {
+    if (column.empty()) {
         releaseTimer.start();
     }
 }
 
-void WindowManager::dismiss(const QString& id) {
-    const auto it = panels.find(id);
-    if (it == panels.end() || !it->second) {
-        return;
+void WindowManager::finishCloses() {
+    finishQueued = false;
+    restackPanels();
+    for (auto& [onResult, code] : std::exchange(closed, {})) {
+        if (onResult) {
+            onResult(code);
+        }
     }
-    it->second->closeWithCode(2);
+}
+
+void WindowManager::dismiss(const QString& id) {
+    for (const CardHandle card : column.cardsWithId(id)) {
+        if (NotifyPanel* p = live(card)) {
+            p->closeWithCode(2);
+        }
+    }
 }
 
 void WindowManager::dismissAll() {
+    // Closing never calls back at once, but a snapshot keeps that from mattering.
     std::vector<QPointer<NotifyPanel>> snapshot;
-    for (const auto& [id, panel] : panels) {
-        snapshot.push_back(panel);
+    for (const CardHandle card : column.cards()) {
+        snapshot.push_back(QPointer<NotifyPanel>(live(card)));
     }
     for (const auto& panel : snapshot) {
         if (panel) {
@@ -109,32 +140,46 @@ void WindowManager::dismissAll() {
     }
 }
 
-NotifyPanel* WindowManager::panel(const QString& id) const {
-    const auto it = panels.find(id);
+NotifyPanel* WindowManager::live(CardHandle card) const {
+    const auto it = panels.find(card);
     return it == panels.end() ? nullptr : it->second.data();
 }
 
-std::vector<int> WindowManager::liveHeights() const {
-    std::vector<int> heights;
-    for (const QString& id : panelOrder) {
-        if (NotifyPanel* p = panel(id)) {
-            heights.push_back(p->height());
-        }
+NotifyPanel* WindowManager::panel(const QString& id) const {
+    const std::vector<CardHandle> cards = column.cardsWithId(id);
+    return cards.empty() ? nullptr : live(cards.back());
+}
+
+std::vector<QString> WindowManager::order() const {
+    std::vector<QString> ids;
+    for (const ColumnEntry& e : column.entries()) {
+        ids.push_back(e.id);
     }
-    return heights;
+    return ids;
 }
 
 void WindowManager::restackPanels() {
     const std::optional<QRect> visible = visibleFrame();
-    if (!visible || panelOrder.empty()) {
+    if (!visible || column.empty()) {
         return;
     }
-    const std::vector<int> tops = restackTops(*visible, liveHeights());
-    auto top = tops.begin();
-    for (const QString& id : panelOrder) {
-        if (NotifyPanel* p = panel(id); p != nullptr && top != tops.end()) {
-            p->animateTo(*top++);
-            // A window mapped since may have covered the column.
+    for (const ColumnMove& move : column.restack(*visible)) {
+        if (NotifyPanel* p = live(move.card)) {
+            if (move.animate) {
+                p->animateTo(move.top);
+            } else {
+                p->jumpTo(move.top);
+            }
+        }
+    }
+    // A window mapped since may have covered the column: raise it once, the cards that can
+    // be seen (a card below the screen's bottom edge is raised when a restack brings it up).
+    const int bottom = visible->y() + visible->height();
+    for (const ColumnEntry& e : column.entries()) {
+        if (e.top >= bottom) {
+            break;
+        }
+        if (NotifyPanel* p = live(e.card)) {
             p->raise();
         }
     }

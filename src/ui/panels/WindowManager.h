@@ -7,9 +7,12 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
+#include "core/panels/CardColumn.h"
 #include "core/panels/PanelStack.h"
 #include "ui/panels/PanelTiming.h"
 
@@ -34,21 +37,31 @@ public:
     void dismiss(const QString& id) override;
     void dismissAll() override;
 
-    // The card now entered under `id`, if any.
+    // The newest card on screen under `id`, if any.
     NotifyPanel* panel(const QString& id) const;
-    const std::vector<QString>& order() const { return panelOrder; }
+    // The identifiers of the cards in the column, topmost first; one may stand twice.
+    std::vector<QString> order() const;
 
 private:
-    std::vector<int> liveHeights() const;
+    NotifyPanel* live(CardHandle card) const;
+    void cardClosed(CardHandle card, std::int64_t code, ResultCallback onResult);
+    void finishCloses();
     void restackPanels();
-    void forget(const QString& id);
+    void prepareSpare();
 
     PanelTiming timing;
-    // A panel deletes itself once it has closed and told us; a card replaced under a
-    // duplicate identifier is no longer named here but lives on until it closes.
-    std::map<QString, QPointer<NotifyPanel>> panels;
-    // Stacking order, topmost first; an identifier may stand twice.
-    std::vector<QString> panelOrder;
+    // Every card from its show until it has finished closing; the windows follow it.
+    CardColumn column;
+    // A panel deletes itself once it has closed and told us.
+    std::map<CardHandle, QPointer<NotifyPanel>> panels;
+    CardHandle nextCard = 1;
+    // Cards that finished closing in this turn of the event loop: one restack serves them
+    // all, then each result goes out.
+    std::vector<std::pair<ResultCallback, std::int64_t>> closed;
+    bool finishQueued = false;
+    // An empty window made while idle, so that a show only fills and maps it.
+    std::unique_ptr<NotifyPanel> spare;
+    QTimer spareTimer;
     // Runs once the column has stayed empty for timing.releaseMemory.
     QTimer releaseTimer;
 };
