@@ -92,6 +92,13 @@ void NotifyPanel::slideIn(const QRect& to) {
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
+void NotifyPanel::placeAt(const QRect& to) {
+    targetFrame_ = to;
+    move(to.topLeft());
+    show();
+    raise();
+}
+
 void NotifyPanel::animateTo(int y) {
     targetFrame_.moveTop(y);
     startMove(targetFrame_.topLeft(), timing_.move, easeOut());

@@ -31,6 +31,8 @@ public:
     void build(const ShowConfig& config, CloseCallback onClose);
 
     void slideIn(const QRect& to);
+    // Shows the card at `to` without the motion, for a card placed where nobody sees it.
+    void placeAt(const QRect& to);
     void animateTo(int y);
     // The same move without the motion, for a card nobody sees travel.
     void jumpTo(int y);

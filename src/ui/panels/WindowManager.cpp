@@ -87,7 +87,12 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     });
     releaseTimer.stop();
     panels[card] = panel;
-    panel->slideIn(frame);
+    // Below the screen's bottom edge a slide would only cost window moves.
+    if (frame.y() < visible->y() + visible->height()) {
+        panel->slideIn(frame);
+    } else {
+        panel->placeAt(frame);
+    }
     if (onReady) {
         onReady();
     }
