@@ -29,6 +29,23 @@ std::optional<Clock::time_point> firstChange(const Harness& h, std::size_t from,
     return std::nullopt;
 }
 
+// The first drawing (DAMAGE) into the window of the first map since index `from`.
+std::optional<Clock::time_point> firstDrawn(const Harness& h, std::size_t from) {
+    for (std::size_t i = from; i < h.changes.size(); ++i) {
+        if (h.changes[i].kind != RootWatcher::Change::mapped) {
+            continue;
+        }
+        for (std::size_t j = i + 1; j < h.changes.size(); ++j) {
+            if (h.changes[j].kind == RootWatcher::Change::drawn &&
+                h.changes[j].window == h.changes[i].window) {
+                return h.changes[j].at;
+            }
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 // Every thread of each process (0: this one) on `cpu`, or on every CPU when `cpu` is -1.
 void pinThreads(const std::vector<pid_t>& pids, int cpu) {
     cpu_set_t set;
@@ -141,6 +158,7 @@ Memory measureMemory(Harness& h, pid_t agent, const std::vector<int>& steps) {
 
 Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
     Latency l;
+    const bool drawing = h.watcher != nullptr && h.watcher->seesDrawing();
     int n = 0;
     auto ours = [&](bool keep) {
         const std::string id = "lat-" + std::to_string(n);
@@ -153,7 +171,8 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
         const bool both = h.pumpUntil(
             [&] {
                 return h.count("ready", key, from) > 0 &&
-                       firstChange(h, changesFrom, RootWatcher::Change::mapped);
+                       firstChange(h, changesFrom, RootWatcher::Change::mapped) &&
+                       (!drawing || firstDrawn(h, changesFrom));
             },
             5s);
         if (!both) {
@@ -164,6 +183,9 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
             l.readyMs.push_back(ms(*h.firstAt("ready", key, from) - sent));
             l.mappedMs.push_back(
                 ms(*firstChange(h, changesFrom, RootWatcher::Change::mapped) - sent));
+            if (drawing) {
+                l.drawnMs.push_back(ms(*firstDrawn(h, changesFrom) - sent));
+            }
         }
         h.controller.sendLine(R"({"op":"dismiss","id":")" + id + R"("})");
         if (!h.pumpUntil([&] { return h.count("result", key, from) > 0; }, 5s)) {
@@ -176,7 +198,10 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
         QDBusPendingCall call =
             dunst->notify(QStringLiteral("Stand up"), QStringLiteral("Time for a short walk."));
         const bool mapped = h.pumpUntil(
-            [&] { return firstChange(h, changesFrom, RootWatcher::Change::mapped).has_value(); },
+            [&] {
+                return firstChange(h, changesFrom, RootWatcher::Change::mapped) &&
+                       (!drawing || firstDrawn(h, changesFrom));
+            },
             5s);
         const auto id = DunstClient::notificationId(call);
         if (!mapped || !id) {
@@ -186,6 +211,9 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
         if (keep) {
             l.dunstMappedMs.push_back(
                 ms(*firstChange(h, changesFrom, RootWatcher::Change::mapped) - sent));
+            if (drawing) {
+                l.dunstDrawnMs.push_back(ms(*firstDrawn(h, changesFrom) - sent));
+            }
         }
         const std::size_t unmapFrom = h.changes.size();
         dunst->close(*id);
@@ -258,6 +286,7 @@ Burst measureBurst(Harness& h, pid_t agent, int cards, std::chrono::seconds time
         lines += line + "\n";
     }
     const std::size_t from = h.received.size();
+    b.idleKb = rssKb(agent);
     const auto sent = Clock::now();
     h.controller.send(lines);
     h.pumpUntil(

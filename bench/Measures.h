@@ -48,6 +48,8 @@ struct Latency {
     std::vector<double> readyMs;        // show → ready at the controller
     std::vector<double> mappedMs;       // show → MapNotify of the card
     std::vector<double> dunstMappedMs;  // Notify → MapNotify of dunst's window
+    std::vector<double> drawnMs;        // show → first drawing into the card after its map
+    std::vector<double> dunstDrawnMs;   // Notify → first drawing into dunst's window
     int lost = 0;
 };
 // `cards` cards of ours and, when `dunst` is given, as many of dunst's, in alternating blocks.
@@ -73,6 +75,7 @@ struct Burst {
     int missingResult = 0;
     int duplicateReady = 0;
     int duplicateResult = 0;
+    long idleKb = 0;  // just before the burst
     long peakRssKb = 0;
 };
 Burst measureBurst(Harness& h, pid_t agent, int cards, std::chrono::seconds timeout);

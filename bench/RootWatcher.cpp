@@ -1,5 +1,6 @@
 #include "bench/RootWatcher.h"
 
+#include <xcb/damage.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -31,7 +32,26 @@ bool RootWatcher::open(const std::string& display) {
         std::free(error);
         return false;
     }
+    const xcb_query_extension_reply_t* damage = xcb_get_extension_data(connection_, &xcb_damage_id);
+    if (damage != nullptr && damage->present != 0) {
+        xcb_damage_query_version_reply_t* version = xcb_damage_query_version_reply(
+            connection_, xcb_damage_query_version(connection_, 1, 1), nullptr);
+        if (version != nullptr) {
+            damageEvent_ = damage->first_event;
+            std::free(version);
+        }
+    }
     return true;
+}
+
+// Made when the window is created, so that no drawing after its map can come before it.
+void RootWatcher::watchDrawing(std::uint32_t window) {
+    if (damageEvent_ == 0) {
+        return;
+    }
+    xcb_damage_create(connection_, xcb_generate_id(connection_), window,
+                      XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+    xcb_flush(connection_);
 }
 
 int RootWatcher::fd() const {
@@ -44,7 +64,20 @@ void RootWatcher::drain(std::vector<Change>& out) {
     }
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         const auto at = Clock::now();
-        switch (event->response_type & 0x7f) {
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (damageEvent_ != 0 && type == damageEvent_ + XCB_DAMAGE_NOTIFY) {
+            const auto* damage = reinterpret_cast<xcb_damage_notify_event_t*>(event);
+            out.push_back({at, Change::drawn, damage->drawable});
+            // Repaired at once, so that the next drawing (dunst reuses its window) reports too.
+            xcb_damage_subtract(connection_, damage->damage, XCB_NONE, XCB_NONE);
+            xcb_flush(connection_);
+            std::free(event);
+            continue;
+        }
+        switch (type) {
+            case XCB_CREATE_NOTIFY:
+                watchDrawing(reinterpret_cast<xcb_create_notify_event_t*>(event)->window);
+                break;
             case XCB_MAP_NOTIFY:
                 out.push_back(
                     {at, Change::mapped, reinterpret_cast<xcb_map_notify_event_t*>(event)->window});

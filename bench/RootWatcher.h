@@ -11,11 +11,13 @@ struct xcb_connection_t;
 namespace wystrand::bench {
 
 // Maps and unmaps of the top-level windows of an X screen, seen through SubstructureNotify on
-// the root window. Override-redirect windows (the cards, dunst's window) are top-levels too.
+// the root window, and the drawing into them, seen through a DAMAGE object made for each
+// top-level as it is created. Override-redirect windows (the cards, dunst's window) are
+// top-levels too.
 class RootWatcher {
 public:
     struct Change {
-        enum Kind { mapped, unmapped };
+        enum Kind { mapped, unmapped, drawn };
         Clock::time_point at;
         Kind kind;
         std::uint32_t window;
@@ -28,11 +30,15 @@ public:
 
     bool open(const std::string& display);
     int fd() const;
+    bool seesDrawing() const { return damageEvent_ != 0; }
     // Appends every change that has arrived, without blocking.
     void drain(std::vector<Change>& out);
 
 private:
+    void watchDrawing(std::uint32_t window);
+
     xcb_connection_t* connection_ = nullptr;
+    std::uint8_t damageEvent_ = 0;  // 0: the server has no DAMAGE extension
 };
 
 }  // namespace wystrand::bench
