@@ -4,6 +4,7 @@
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QRegion>
+#include <QScreen>
 
 #include "core/panels/StackLayout.h"
 #include "platform/x11/X11Window.h"
@@ -122,7 +123,12 @@ void NotifyPanel::closeWithCode(std::int64_t code) {
     if (fadeIn_) {
         fadeIn_->stop();
     }
-    startMove(QPoint(targetFrame_.x() + slideDistance, targetFrame_.y()), timing_.close, easeIn());
+    // Out of sight (a burst's cards below the screen's bottom edge) the slide-out would only
+    // cost window moves.
+    if (screen() != nullptr && screen()->geometry().intersects(geometry())) {
+        startMove(QPoint(targetFrame_.x() + slideDistance, targetFrame_.y()), timing_.close,
+                  easeIn());
+    }
 
     // The close completes from its own group: a restack may replace the slide-out move
     // meanwhile, but never this fade, so the window closes and the owner hears exactly once.
