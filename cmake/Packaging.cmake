@@ -49,9 +49,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-color-emoji, fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "imagemagick")
-# The first line is the synopsis; the rest, the long description (CPack indents it).
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "desktop notification agent driven over a Unix socket
-A small agent that shows floating reminder cards at the top right of the
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop notification agent driven over a Unix socket")
+# The long description; CPack indents it under the summary.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A small agent that shows floating reminder cards at the top right of the
 screen (X11, and Wayland through XWayland). A controlling program listens on
 a Unix-domain socket and starts the agent on it; the agent reads one JSON
 request per line (show, dismiss, ping) and reports when a card is on screen
