@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/message/Protocol.h"
+#include "core/message/PipeMsg.h"
 
 namespace {
 

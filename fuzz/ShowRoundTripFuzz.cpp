@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/message/Protocol.h"
+#include "core/message/ShowConfig.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "core/message/Protocol.h"
+#include "core/message/PipeMsg.h"
 
 namespace wystrand {
 namespace {

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace wystrand {
+
+// The one record exchanged with the controller, in both directions. Every field is optional;
+// an absent field is left out of the JSON, and the present ones are encoded in the order of
+// kPipeMsgFields below.
+struct PipeMsg {
+    using Text = std::optional<QString>;
+    using Number = std::optional<std::int64_t>;
+
+    Text id, op, ev;
+    Number code;
+    // The card of a "show" request.
+    Text mode, type, locale;
+    Text eyebrow, title, message, primary, secondary, skip, detail;
+    Text placement;
+    Number duration;
+    std::optional<bool> sound;
+    Text variant;
+
+    // All or nothing: any JSON that is not an object, or a known key with a value of the wrong
+    // type, yields nullopt. `bytes` is one line without its line feed.
+    static std::optional<PipeMsg> decode(std::string_view bytes);
+
+    // One compact JSON object with the present fields in order; never contains a line break.
+    // No trailing newline.
+    std::string encode() const;
+
+    // The agent's events.
+    static PipeMsg ready(const QString& id);
+    static PipeMsg result(const QString& id, std::int64_t code);
+    static PipeMsg pong();
+    static PipeMsg heartbeat();
+
+    friend bool operator==(const PipeMsg&, const PipeMsg&) = default;
+};
+
+// The record's fields by wire key, in encoding order; exactly one member pointer is set. The
+// decoder and the encoder walk it, and so does the controller for the options of `show`.
+struct PipeMsgField {
+    std::string_view key;
+    PipeMsg::Text PipeMsg::*text = nullptr;
+    PipeMsg::Number PipeMsg::*integer = nullptr;
+    std::optional<bool> PipeMsg::*flag = nullptr;
+};
+
+inline constexpr std::array<PipeMsgField, 18> kPipeMsgFields{{
+    {"id", &PipeMsg::id},
+    {"op", &PipeMsg::op},
+    {"ev", &PipeMsg::ev},
+    {"code", nullptr, &PipeMsg::code},
+    {"mode", &PipeMsg::mode},
+    {"type", &PipeMsg::type},
+    {"locale", &PipeMsg::locale},
+    {"eyebrow", &PipeMsg::eyebrow},
+    {"title", &PipeMsg::title},
+    {"message", &PipeMsg::message},
+    {"primary", &PipeMsg::primary},
+    {"secondary", &PipeMsg::secondary},
+    {"skip", &PipeMsg::skip},
+    {"detail", &PipeMsg::detail},
+    {"placement", &PipeMsg::placement},
+    {"duration", nullptr, &PipeMsg::duration},
+    {"sound", nullptr, nullptr, &PipeMsg::sound},
+    {"variant", &PipeMsg::variant},
+}};
+
+}  // namespace wystrand

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "core/message/PipeMsg.h"
+
+namespace wystrand {
+
+enum class NotifyMode { alert, info, countdown };
+
+// One card, fully resolved from a "show" request. Built on the socket thread, then copied by
+// value to the main thread.
+struct ShowConfig {
+    QString id;
+    NotifyMode mode = NotifyMode::countdown;
+    QString notifyType;  // lower case
+    QString locale;      // as the request wrote it
+    QString eyebrow, title, message, primary, secondary, skip;
+    std::optional<QString> detail;  // absent or non-empty
+    QString placement;              // "default" or "elevated"
+    std::int64_t duration = 0;      // seconds
+    bool sound = true;
+    QString variant;  // "warning", "achievement", "smart_suggestion" or "gentle_reminder"
+
+    // Never fails: what the request leaves out or does not recognise comes from the type, the
+    // mode and the locale. `m.id` is expected to be present (an absent id becomes the empty id).
+    static ShowConfig from(const PipeMsg& m);
+
+    friend bool operator==(const ShowConfig&, const ShowConfig&) = default;
+};
+
+}  // namespace wystrand
