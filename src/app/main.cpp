@@ -18,11 +18,6 @@ namespace {
 
 using namespace wystrand;
 
-// Filled once by the start-up block and never emptied: the process ends by being killed.
-WindowManager* _windowManager = nullptr;
-SocketDaemon* _socketDaemon = nullptr;
-SessionEvents* _sessionEvents = nullptr;
-
 // The usage line is the agent's only output; Qt's diagnostics are dropped. A fatal one (no
 // display to open) ends the process quietly instead of aborting with a message.
 void dropMessage(QtMsgType type, const QMessageLogContext&, const QString&) {
@@ -63,13 +58,13 @@ int main(int argc, char** argv) {
     QMetaObject::invokeMethod(
         &app,
         [path] {
+            // Never deleted: they live as long as the process, which ends by being killed.
             auto* windowManager = new WindowManager();
             auto* socketDaemon = new SocketDaemon(path, *windowManager);
-            _windowManager = windowManager;
-            _socketDaemon = socketDaemon;
             socketDaemon->start();
-            _sessionEvents = new SessionEvents([windowManager] { windowManager->dismissAll(); });
-            _sessionEvents->start();
+            auto* sessionEvents =
+                new SessionEvents([windowManager] { windowManager->dismissAll(); });
+            sessionEvents->start();
         },
         Qt::QueuedConnection);
 

@@ -342,7 +342,7 @@ void SocketDaemon::dispatch(std::string_view line) {
     const QString& op = *msg->op;
     if (op == u"show") {
         if (msg->id) {
-            post(ShowRequest{ShowConfig::from(*msg), *msg->id});
+            post(ShowRequest{ShowConfig::from(*msg)});
         }
     } else if (op == u"dismiss") {
         if (msg->id) {
@@ -391,12 +391,12 @@ void SocketDaemon::show(ShowRequest request) {
     const QPointer<SocketDaemon> self(this);
     windowManager_.show(
         request.config,
-        [self, id = request.id] {
+        [self, id = request.config.id] {
             if (self) {
                 self->sendRaw(PipeMsg::ready(id));
             }
         },
-        [self, id = request.id](std::int64_t code) {
+        [self, id = request.config.id](std::int64_t code) {
             if (self) {
                 self->sendRaw(PipeMsg::result(id, code));
             }

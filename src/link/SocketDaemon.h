@@ -75,7 +75,6 @@ private:
 
     struct ShowRequest {
         ShowConfig config;
-        QString id;
     };
     struct DismissRequest {
         QString id;

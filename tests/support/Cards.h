@@ -4,7 +4,7 @@
 #include <QTest>
 #include <chrono>
 
-#include "core/message/Protocol.h"
+#include "core/message/ShowConfig.h"
 
 namespace wystrand::test {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/message/Protocol.h"
+#include "core/message/ShowConfig.h"
 
 namespace wystrand {
 

@@ -2,18 +2,6 @@
 
 namespace wystrand {
 
-int cardHeight(NotifyMode mode) {
-    switch (mode) {
-        case NotifyMode::alert:
-            return 128;
-        case NotifyMode::info:
-            return 80;
-        case NotifyMode::countdown:
-            return 152;
-    }
-    return 152;
-}
-
 namespace {
 
 // QRect::right() is one less than the edge; the column hangs from x + width.

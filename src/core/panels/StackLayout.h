@@ -4,19 +4,15 @@
 #include <span>
 #include <vector>
 
-#include "core/message/Protocol.h"
+#include "core/card/CardGeometry.h"
 
 // Placement arithmetic of the card column at the top right of the screen's visible frame, in
 // top-left coordinates (y grows downward).
 namespace wystrand {
 
-inline constexpr int cardWidth = 320;
 inline constexpr int cardRightMargin = 12;
 inline constexpr int cardTopMargin = 8;
 inline constexpr int cardGap = 8;
-
-// Chosen by the mode alone; the texts never change it.
-int cardHeight(NotifyMode mode);
 
 // The frame of a new card placed below the live cards, whose heights are given in stacking
 // order (topmost first).

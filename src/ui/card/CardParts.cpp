@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/panels/StackLayout.h"
+#include "core/card/CardGeometry.h"
 
 namespace wystrand {
 

@@ -13,7 +13,6 @@ namespace wystrand {
 class GlyphTile : public QWidget {
 public:
     GlyphTile(const QString& glyph, const QColor& background, QWidget* parent = nullptr);
-    QString glyph() const { return glyph_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

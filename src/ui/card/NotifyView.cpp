@@ -8,8 +8,8 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
+#include "core/card/CardGeometry.h"
 #include "core/message/Theme.h"
-#include "core/panels/StackLayout.h"
 #include "ui/card/CardParts.h"
 #include "ui/card/ElidedTextLabel.h"
 #include "ui/card/PlainButton.h"
@@ -19,7 +19,6 @@ namespace wystrand {
 
 namespace {
 
-constexpr qreal cornerRadius = 14;
 constexpr qreal borderWidth = 0.5;
 
 // No card can show more than a few hundred characters of one text, and laying out a longer one
@@ -94,7 +93,7 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
     if (config_.mode != NotifyMode::info) {
         auto* divider = new Divider(withOpacity(palette().color(QPalette::Mid), 0.12), this);
         divider->setObjectName(QStringLiteral("divider"));
-        divider->setContentsMargins(14, 0, 14, 0);
+        divider->setContentsMargins(cardPadding, 0, cardPadding, 0);
         card->addWidget(divider);
         card->addLayout(config_.mode == NotifyMode::alert ? buildAlertButtons()
                                                           : buildCountdownSection());
@@ -104,8 +103,8 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
 
 QLayout* NotifyView::buildHeaderRow() {
     auto* row = new QHBoxLayout;
-    row->setContentsMargins(14, 12, 14, 4);
-    row->setSpacing(6);
+    row->setContentsMargins(cardPadding, headerTopPadding, cardPadding, headerBottomPadding);
+    row->setSpacing(headerSpacing);
 
     const QString eyebrow =
         config_.eyebrow.isEmpty() ? QStringLiteral("Wystrand") : config_.eyebrow;
@@ -132,8 +131,9 @@ QLayout* NotifyView::buildHeaderRow() {
 
 QLayout* NotifyView::buildContentRow() {
     auto* row = new QHBoxLayout;
-    row->setContentsMargins(14, 0, 14, config_.mode == NotifyMode::info ? 14 : 10);
-    row->setSpacing(10);
+    row->setContentsMargins(cardPadding, 0, cardPadding,
+                            config_.mode == NotifyMode::info ? cardPadding : contentBottomPadding);
+    row->setSpacing(contentSpacing);
 
     auto* tile = new GlyphTile(typeEmoji(config_.notifyType), withOpacity(tint_, 0.6), this);
     tile->setObjectName(QStringLiteral("glyph"));
@@ -141,7 +141,7 @@ QLayout* NotifyView::buildContentRow() {
 
     const QColor text = palette().color(QPalette::WindowText);
     auto* column = new QVBoxLayout;
-    column->setSpacing(2);
+    column->setSpacing(textSpacing);
     auto addText = [&](const QString& name, const QString& value, int lines, int pixelSize,
                        QFont::Weight weight, double opacity) {
         auto* label = new ElidedTextLabel(onCard(value), lines, this);
@@ -156,7 +156,7 @@ QLayout* NotifyView::buildContentRow() {
     if (config_.detail && !config_.detail->isEmpty()) {
         auto* detail =
             addText(QStringLiteral("detail"), *config_.detail, 0, 11, QFont::Normal, 0.26);
-        detail->setContentsMargins(0, 1, 0, 0);
+        detail->setContentsMargins(0, detailTopPadding, 0, 0);
     }
     column->addStretch(1);
     row->addLayout(column);
@@ -166,8 +166,8 @@ QLayout* NotifyView::buildContentRow() {
 
 QLayout* NotifyView::buildAlertButtons() {
     auto* row = new QHBoxLayout;
-    row->setContentsMargins(14, 9, 14, 9);
-    row->setSpacing(8);
+    row->setContentsMargins(cardPadding, buttonRowPadding, cardPadding, buttonRowPadding);
+    row->setSpacing(buttonSpacing);
 
     auto* secondary = new PlainButton(onCard(config_.secondary), this);
     secondary->setObjectName(QStringLiteral("secondary"));
@@ -182,15 +182,18 @@ QLayout* NotifyView::buildAlertButtons() {
     primary->setFont(systemFont(12, QFont::DemiBold));
     setForeground(primary, Qt::white);
     connect(primary, &QAbstractButton::clicked, this, [this] { send(0); });
-    row->addWidget(new CapsuleFrame(primary, accent_, QMargins(14, 6, 14, 6), this), 0,
-                   Qt::AlignVCenter);
+    row->addWidget(new CapsuleFrame(primary, accent_,
+                                    QMargins(capsuleHorizontalPadding, capsuleVerticalPadding,
+                                             capsuleHorizontalPadding, capsuleVerticalPadding),
+                                    this),
+                   0, Qt::AlignVCenter);
     return row;
 }
 
 QLayout* NotifyView::buildCountdownSection() {
     auto* section = new QVBoxLayout;
-    section->setContentsMargins(14, 0, 14, 10);
-    section->setSpacing(6);
+    section->setContentsMargins(cardPadding, 0, cardPadding, countdownBottomPadding);
+    section->setSpacing(countdownSpacing);
 
     bar_ = new CountdownBar(accent_, this);
     bar_->setObjectName(QStringLiteral("progress"));
@@ -233,15 +236,15 @@ void NotifyView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds(visibleCard_.value_or(rect()));
     QPainterPath card;
-    card.addRoundedRect(bounds, cornerRadius, cornerRadius);
+    card.addRoundedRect(bounds, cardCornerRadius, cardCornerRadius);
     painter.fillPath(card,
                      withOpacity(palette().color(QPalette::Window), translucent_ ? 0.92 : 1.0));
 
     // The stroke lies wholly inside the shape.
     const qreal inset = borderWidth / 2;
     QPainterPath edge;
-    edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cornerRadius - inset,
-                        cornerRadius - inset);
+    edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cardCornerRadius - inset,
+                        cardCornerRadius - inset);
     painter.setPen(QPen(withOpacity(palette().color(QPalette::WindowText), 0.08), borderWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(edge);
@@ -254,10 +257,8 @@ void NotifyView::armTimers() {
     armed_ = true;
     if (config_.mode == NotifyMode::countdown) {
         // After the first paint, so that the fill visibly grows from nothing.
-        QTimer::singleShot(0, this, [this] {
-            progress_ = 1.0;
-            bar_->animateTo(progress_, animationLength(config_.duration, second_));
-        });
+        QTimer::singleShot(
+            0, this, [this] { bar_->animateTo(1.0, animationLength(config_.duration, second_)); });
         tickCountdown();
         return;
     }

@@ -7,7 +7,8 @@
 #include <functional>
 #include <optional>
 
-#include "core/message/Protocol.h"
+#include "core/message/ShowConfig.h"
+#include "ui/card/TimerDelay.h"
 
 class QLabel;
 
@@ -31,8 +32,7 @@ public:
 
     // `second` is the length of one second of display time and countdown.
     NotifyView(const ShowConfig& config, ResultCallback onResult,
-               std::chrono::milliseconds second = std::chrono::seconds(1),
-               QWidget* parent = nullptr);
+               std::chrono::milliseconds second = realSecond, QWidget* parent = nullptr);
 
     // Behind a compositor the card background lets the desktop through a little.
     void setTranslucent(bool translucent);
@@ -63,7 +63,6 @@ private:
     ResultCallback onResult_;
     std::chrono::milliseconds second_;
     std::int64_t secondsLeft_;
-    double progress_ = 0;
     bool dismissed_ = false;
     bool armed_ = false;
     bool translucent_ = false;

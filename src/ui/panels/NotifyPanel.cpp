@@ -6,7 +6,7 @@
 #include <QRegion>
 #include <QScreen>
 
-#include "core/panels/StackLayout.h"
+#include "core/card/CardGeometry.h"
 #include "platform/x11/X11Window.h"
 #include "ui/card/NotifyView.h"
 #include "ui/panels/Easing.h"
@@ -17,7 +17,6 @@ namespace {
 
 // A card slides in from, and out to, this far right of its resting place.
 constexpr int slideDistance = cardWidth + 30;
-constexpr qreal cornerRadius = 14;
 
 }  // namespace
 
@@ -32,7 +31,8 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
     if (composited_) {
         setAttribute(Qt::WA_TranslucentBackground);
     }
-    setFixedSize(cardWidth, cardHeight(config_.mode));
+    // The height of a default card until build() sets the one of its mode.
+    setFixedSize(cardWidth, cardHeight(ShowConfig().mode));
     move(-30000, -30000);
     if (x11::isActive()) {
         x11::markAsNotification(winId());
@@ -45,15 +45,14 @@ NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelT
 }
 
 void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose) {
-    config_ = config;
     onClose_ = std::move(onClose);
-    setFixedSize(cardWidth, cardHeight(config_.mode));
-    embed();
+    setFixedSize(cardWidth, cardHeight(config.mode));
+    embed(config);
 }
 
-void NotifyPanel::embed() {
+void NotifyPanel::embed(const ShowConfig& config) {
     view_ = new NotifyView(
-        config_,
+        config,
         [panel = QPointer<NotifyPanel>(this)](std::int64_t code) {
             if (panel) {
                 panel->closeWithCode(code);
@@ -72,7 +71,7 @@ void NotifyPanel::embed() {
         // Without a compositor the window cannot be see-through: shape it to the card so the
         // rounded corners show the desktop instead of black.
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(visible), cornerRadius, cornerRadius);
+        shape.addRoundedRect(QRectF(visible), cardCornerRadius, cardCornerRadius);
         setMask(QRegion(shape.toFillPolygon().toPolygon()));
     }
 }

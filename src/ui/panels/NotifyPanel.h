@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/message/Protocol.h"
+#include "core/message/ShowConfig.h"
 #include "ui/panels/PanelTiming.h"
 
 class QPropertyAnimation;
@@ -44,11 +44,10 @@ public:
     NotifyView* view() const { return view_; }
 
 private:
-    void embed();
+    void embed(const ShowConfig& config);
     void startMove(QPoint to, std::chrono::milliseconds length, const QEasingCurve& curve);
     void finishClose(std::int64_t code, const CloseCallback& onClose);
 
-    ShowConfig config_;
     PanelTiming timing_;
     QRect targetFrame_;
     CloseCallback onClose_;

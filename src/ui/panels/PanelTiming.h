@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "ui/card/TimerDelay.h"
+
 namespace wystrand {
 
 // Lengths of the card motions and of one second of a card's display time and countdown, and how
@@ -11,7 +13,7 @@ struct PanelTiming {
     std::chrono::milliseconds slideIn{280};
     std::chrono::milliseconds move{220};
     std::chrono::milliseconds close{220};
-    std::chrono::milliseconds second{1000};
+    std::chrono::milliseconds second{realSecond};
     std::chrono::milliseconds releaseMemory{1000};
 };
 
