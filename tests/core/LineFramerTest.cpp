@@ -43,17 +43,29 @@ TEST(LineFramerTest, DropsInvalidUtf8AndKeepsGoing) {
     EXPECT_EQ(LineFramer().feed(edges + "\n"), Lines{edges});
 }
 
-// Rescanning the buffer from its start on every chunk would make this take minutes.
-TEST(LineFramerTest, LongLineInSmallChunks) {
+// The framer's work per byte fed stays bounded however the bytes are chunked. Searching the
+// buffer from its start on every chunk would grow it with the line's length, erasing each cut
+// line on its own with the number of lines.
+TEST(LineFramerTest, WorkIsLinearInTheBytesFed) {
     LineFramer framer;
-    const std::string chunk(4096, 'x');
-    for (int i = 0; i < 1024; ++i) {
+    const std::string chunk(64, 'x');
+    for (int i = 0; i < 4096; ++i) {
         ASSERT_TRUE(framer.feed(chunk).empty());
     }
     const Lines lines = framer.feed("\nnext");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].size(), 4096u * 1024);
+    EXPECT_EQ(lines[0].size(), 64u * 4096);
     EXPECT_EQ(framer.buffered(), 4u);
+    std::size_t fed = 64 * 4096 + 5;
+    EXPECT_LE(framer.work(), 3 * fed);
+
+    std::string many;
+    for (int i = 0; i < 10000; ++i) {
+        many += "ab\n";
+    }
+    EXPECT_EQ(framer.feed(many + "tail").size(), 10000u);
+    fed += many.size() + 4;
+    EXPECT_LE(framer.work(), 3 * fed);
 }
 
 }  // namespace

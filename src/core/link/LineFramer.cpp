@@ -98,15 +98,11 @@ std::string_view trimBlanks(std::string_view s) {
 std::vector<std::string> LineFramer::feed(std::string_view bytes) {
     buffer_.append(bytes);
     std::vector<std::string> lines;
-    for (;;) {
-        const std::size_t newline = buffer_.find('\n', scanned_);
-        if (newline == std::string::npos) {
-            scanned_ = buffer_.size();
-            break;
-        }
+    for (std::size_t newline = findNewline(); newline != std::string::npos;
+         newline = findNewline()) {
         const std::string_view line(buffer_.data() + start_, newline - start_);
         start_ = newline + 1;
-        scanned_ = start_;
+        work_ += line.size();
         if (!isValidUtf8(line)) {
             continue;
         }
@@ -115,14 +111,30 @@ std::vector<std::string> LineFramer::feed(std::string_view bytes) {
             lines.emplace_back(trimmed);
         }
     }
-    // Whatever is left after the last line feed arrived in this call, so erasing the cut lines
-    // here costs at most the size of this chunk.
-    if (start_ > 0) {
-        buffer_.erase(0, start_);
-        scanned_ -= start_;
-        start_ = 0;
-    }
+    eraseCutLines();
     return lines;
+}
+
+// From where the last search stopped; at the end of the buffer when there is none.
+std::size_t LineFramer::findNewline() {
+    const std::size_t from = scanned_;
+    const std::size_t newline = buffer_.find('\n', from);
+    const std::size_t end = newline == std::string::npos ? buffer_.size() : newline + 1;
+    work_ += end - from;
+    scanned_ = end;
+    return newline;
+}
+
+// Whatever is left after the last line feed arrived in this call, so erasing the cut lines
+// here costs at most the size of this chunk.
+void LineFramer::eraseCutLines() {
+    if (start_ == 0) {
+        return;
+    }
+    work_ += buffer_.size() - start_;
+    buffer_.erase(0, start_);
+    scanned_ -= start_;
+    start_ = 0;
 }
 
 void LineFramer::reset() {

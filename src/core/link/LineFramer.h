@@ -21,13 +21,21 @@ public:
 
     std::size_t buffered() const;
 
+    // Bytes looked at or moved since construction: searched for a line feed, checked as part of
+    // a line, or moved when cut lines are erased. A test bounds it per byte fed.
+    std::size_t work() const { return work_; }
+
 private:
+    std::size_t findNewline();
+    void eraseCutLines();
+
     // Lines already cut are skipped by `start_` and erased once per feed, and the search for the
     // next line feed resumes at `scanned_`, so a long line arriving in small chunks or many
     // short lines in one chunk cost time linear in their length.
     std::string buffer_;
     std::size_t start_ = 0;
     std::size_t scanned_ = 0;
+    std::size_t work_ = 0;
 };
 
 }  // namespace wystrand
