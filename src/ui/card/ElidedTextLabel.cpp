@@ -108,6 +108,14 @@ QSize ElidedTextLabel::minimumSizeHint() const {
     return {0, marginsHeight()};
 }
 
+QStringList ElidedTextLabel::shownLines(int width) const {
+    QStringList texts;
+    for (const Line& line : layoutLines(width)) {
+        texts.append(line.text);
+    }
+    return texts;
+}
+
 void ElidedTextLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setFont(font());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QStringList>
 #include <vector>
 
 namespace wystrand {
@@ -16,6 +17,9 @@ public:
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+    // The lines as drawn in a contents width of `width`, the ellipsis included.
+    QStringList shownLines(int width) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QFontMetricsF>
+#include <QString>
+#include <QStringList>
+
+#include "ui/card/ElidedTextLabel.h"
+
+namespace wystrand {
+namespace {
+
+const QChar ellipsis(0x2026);
+
+QString words(int count) {
+    QStringList list;
+    for (int i = 0; i < count; ++i) {
+        list.append(QStringLiteral("word%1").arg(i));
+    }
+    return list.join(u' ');
+}
+
+// Every high surrogate followed by a low one, every low one preceded by a high one.
+bool wellFormed(const QString& s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].isHighSurrogate() && (i + 1 == s.size() || !s[i + 1].isLowSurrogate())) {
+            return false;
+        }
+        if (s[i].isLowSurrogate() && (i == 0 || !s[i - 1].isHighSurrogate())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(ElidedTextLabelTest, ShowsAtMostItsLinesTheLastCutWithAnEllipsis) {
+    const QString text = words(60);
+    const QStringList all = ElidedTextLabel(text, 0).shownLines(150);
+    ASSERT_GT(all.size(), 3);
+    EXPECT_EQ(all.join(QString()), text);
+    for (const int limit : {2, 3}) {
+        const ElidedTextLabel label(text, limit);
+        const QStringList lines = label.shownLines(150);
+        ASSERT_EQ(lines.size(), limit);
+        EXPECT_EQ(lines.mid(0, limit - 1), all.mid(0, limit - 1));
+        EXPECT_TRUE(lines.back().endsWith(ellipsis)) << lines.back().toStdString();
+        EXPECT_LE(QFontMetricsF(label.font()).horizontalAdvance(lines.back()), 150);
+        // A text that ends with the last allowed line is shown whole.
+        const QString exact = all.mid(0, limit).join(QString()).trimmed();
+        EXPECT_EQ(ElidedTextLabel(exact, limit).shownLines(150).join(QString()), exact);
+    }
+}
+
+TEST(ElidedTextLabelTest, TypedNewlinesBreakLines) {
+    const QString text = QStringLiteral("one\ntwo\nthree");
+    EXPECT_EQ(ElidedTextLabel(text, 3).shownLines(300), (QStringList{"one", "two", "three"}));
+    // The last allowed line ends where the break was typed; the ellipsis says more follows.
+    EXPECT_EQ(ElidedTextLabel(text, 2).shownLines(300), (QStringList{"one", QString("two…")}));
+    EXPECT_EQ(ElidedTextLabel("one\ntwo\n", 2).shownLines(300), (QStringList{"one", "two"}));
+    // A break inside the text that the last line cuts off is no character of its own.
+    const QStringList lines = ElidedTextLabel(words(12) + "\nnext", 1).shownLines(150);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith("word0 word1")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(ellipsis));
+    EXPECT_FALSE(lines[0].contains(QChar::LineSeparator) || lines[0].contains(u'\n'));
+}
+
+TEST(ElidedTextLabelTest, NeverCutsASurrogatePair) {
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");
+    for (const QString& text : {grin.repeated(200), (QStringLiteral("a") + grin).repeated(150)}) {
+        for (const int width : {37, 50, 61, 90}) {
+            const QStringList lines = ElidedTextLabel(text, 2).shownLines(width);
+            ASSERT_EQ(lines.size(), 2) << width;
+            EXPECT_TRUE(lines.back().endsWith(ellipsis)) << width;
+            for (const QString& line : lines) {
+                EXPECT_TRUE(wellFormed(line)) << width << ": " << line.toStdString();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace wystrand
