@@ -1,8 +1,5 @@
 #include "link/SocketDaemon.h"
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -11,11 +8,11 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
-#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <utility>
+
+#include "link/UnixStream.h"
 
 namespace wystrand {
 
@@ -29,16 +26,6 @@ QEvent::Type wakeEventType() {
 QEvent::Type flushEventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
-}
-
-// Empties a buffer, and hands its memory back once a backlog has made it large.
-void release(std::string& buffer) {
-    constexpr std::size_t kKeptCapacity = 64 * 1024;
-    if (buffer.capacity() > kKeptCapacity) {
-        std::string().swap(buffer);
-    } else {
-        buffer.clear();
-    }
 }
 
 }  // namespace
@@ -160,7 +147,7 @@ void SocketDaemon::ioFinished() {
         std::lock_guard lock(writeLock_);
         fd = std::exchange(fd_, -1);
         wakeTarget_ = nullptr;
-        release(outbox_);
+        releaseBuffer(outbox_);
         backlog_ = 0;
     }
     if (fd >= 0) {
@@ -168,8 +155,7 @@ void SocketDaemon::ioFinished() {
     }
     // Wake-ups still queued for it go with it.
     waker_.reset();
-    release(pending_);
-    pendingHead_ = 0;
+    pending_.clear();
     framer_.reset();
     std::lock_guard lock(stateLock_);
     ioDone_ = true;
@@ -177,26 +163,8 @@ void SocketDaemon::ioFinished() {
 }
 
 void SocketDaemon::connectLoop() {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const int fd = connectUnixStream(socketPath_);
     if (fd < 0) {
-        scheduleReconnect();
-        return;
-    }
-    // Linux's address has no length byte and a 108-byte path field: the path is cut to 107
-    // bytes without error, and connect gets the size of the whole structure.
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray path = socketPath_.toUtf8();
-    const auto length =
-        std::min(static_cast<std::size_t>(path.size()), sizeof(address.sun_path) - 1);
-    std::memcpy(address.sun_path, path.constData(), length);
-    // With an empty path the field would name an abstract socket (a leading NUL) on Linux. The
-    // descriptor turns non-blocking once connected: from then on no read or write can wait for
-    // the peer.
-    if (length == 0 ||
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
-        ::close(fd);
         scheduleReconnect();
         return;
     }
@@ -259,12 +227,7 @@ void SocketDaemon::writeOutbox() {
     {
         std::lock_guard lock(writeLock_);
         overflowed = overflowed_;
-        if (pending_.empty()) {
-            pending_.swap(outbox_);
-        } else {
-            pending_ += outbox_;
-            release(outbox_);
-        }
+        pending_.append(outbox_);
     }
     if (overflowed) {
         // A peer that lets this much wait is treated as gone.
@@ -278,34 +241,8 @@ void SocketDaemon::writePending() {
     if (pending_.empty()) {
         return;
     }
-    // Only this thread writes, so records never interleave; a partial write leaves the rest of
-    // its record at the head, to go first when the socket takes more. MSG_NOSIGNAL: a vanished
-    // peer must not raise SIGPIPE.
-    std::size_t written = 0;
-    while (pendingHead_ < pending_.size()) {
-        const ssize_t n = ::send(fd_, pending_.data() + pendingHead_,
-                                 pending_.size() - pendingHead_, MSG_NOSIGNAL);
-        if (n > 0) {
-            pendingHead_ += static_cast<std::size_t>(n);
-            written += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                // The stream is broken for writing: what waits is lost. A peer that has gone
-                // is noticed by the reading side.
-                written += pending_.size() - pendingHead_;
-                pendingHead_ = pending_.size();
-            }
-            break;
-        }
-    }
-    if (pendingHead_ == pending_.size()) {
-        release(pending_);
-        pendingHead_ = 0;
-    } else if (pendingHead_ > pending_.size() / 2) {
-        pending_.erase(0, std::exchange(pendingHead_, 0));
-    }
+    // Only this thread writes, so records never interleave.
+    const std::size_t written = pending_.writeTo(fd_);
     writeNotifier_->setEnabled(!pending_.empty());
     std::lock_guard lock(writeLock_);
     backlog_ -= written;
@@ -322,12 +259,11 @@ void SocketDaemon::onDisconnect() {
     {
         std::lock_guard lock(writeLock_);
         fd = std::exchange(fd_, -1);
-        release(outbox_);
+        releaseBuffer(outbox_);
         backlog_ = 0;
         overflowed_ = false;
     }
-    release(pending_);
-    pendingHead_ = 0;
+    pending_.clear();
     ::close(fd);
     heartbeatTimer_->stop();
     framer_.reset();

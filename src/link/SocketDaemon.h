@@ -15,6 +15,7 @@
 #include "core/link/LineFramer.h"
 #include "core/message/Protocol.h"
 #include "core/panels/PanelStack.h"
+#include "link/UnixStream.h"
 
 class QEvent;
 class QSocketNotifier;
@@ -131,9 +132,8 @@ private:
     // Enabled only while records wait for the socket to take them.
     std::unique_ptr<QSocketNotifier> writeNotifier_;
     std::unique_ptr<Waker> waker_;
-    // Taken from the outbox, written from pendingHead_ on; a partial write leaves the rest here.
-    std::string pending_;
-    std::size_t pendingHead_ = 0;
+    // Taken from the outbox; a partial write leaves the rest here.
+    PendingWrites pending_;
     LineFramer framer_;
 };
 
