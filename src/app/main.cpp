@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <span>
 
+#include "app/BackendChoice.h"
 #include "app/CliArg.h"
 #include "link/SocketDaemon.h"
 #include "platform/session/SessionEvents.h"
+#include "platform/wayland/WaylandClient.h"
 #include "ui/panels/WindowManager.h"
 
 namespace {
@@ -26,13 +28,25 @@ void dropMessage(QtMsgType type, const QMessageLogContext&, const QString&) {
     }
 }
 
-// A Wayland client cannot place its own windows, so the cards go through XWayland.
-void preferXWayland() {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+// Layer surfaces where the compositor has them, else X11 (XWayland on a Wayland desktop).
+// False: no display at all.
+bool selectBackend() {
+    switch (chooseBackend(qgetenv("QT_QPA_PLATFORM").toStdString(),
+                          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
+                          !qEnvironmentVariableIsEmpty("DISPLAY"), wayland::offersLayerShell)) {
+        case Backend::layerShell:
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            wayland::chooseLayerShell();
+            return true;
+        case Backend::x11:
+            qputenv("QT_QPA_PLATFORM", "xcb");
+            return true;
+        case Backend::asConfigured:
+            return true;
+        case Backend::none:
+            return false;
     }
+    return false;
 }
 
 }  // namespace
@@ -45,7 +59,9 @@ int main(int argc, char** argv) {
     }
 
     qInstallMessageHandler(dropMessage);
-    preferXWayland();
+    if (!selectBackend()) {
+        return 1;
+    }
     // Qt acts on options of its own (-platform, -display, -reverse...); the agent ignores every
     // argument but --pipe, so the application object is given the program name alone.
     int qtArgc = 1;

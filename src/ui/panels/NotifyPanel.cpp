@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "core/card/CardGeometry.h"
-#include "platform/x11/X11Window.h"
+#include "platform/CardWindow.h"
 #include "ui/card/NotifyView.h"
 #include "ui/panels/Easing.h"
 
@@ -26,17 +26,35 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
       timing_(timing) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
+    // Lost by the window system (its output went): ends as if dismissed.
+    window_ = createCardWindow(*this, [panel = QPointer<NotifyPanel>(this)] {
+        if (panel) {
+            panel->closeWithCode(2);
+        }
+    });
     // Translucency needs an ARGB visual, chosen when the native window is created.
-    composited_ = x11::compositorRunning();
+    composited_ = window_->translucent();
     if (composited_) {
         setAttribute(Qt::WA_TranslucentBackground);
     }
     // The height of a default card until build() sets the one of its mode.
     setFixedSize(cardWidth, cardHeight(ShowConfig().mode));
     move(-30000, -30000);
-    if (x11::isActive()) {
-        x11::markAsNotification(winId());
-    }
+    window_->prepare();
+}
+
+NotifyPanel::~NotifyPanel() = default;
+
+void NotifyPanel::setCardPos(QPoint at) {
+    window_->move(at);
+}
+
+void NotifyPanel::setCardOpacity(qreal opacity) {
+    window_->setOpacity(opacity);
+}
+
+void NotifyPanel::raiseCard() {
+    window_->raise();
 }
 
 NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing)
@@ -78,13 +96,10 @@ void NotifyPanel::embed(const ShowConfig& config) {
 
 void NotifyPanel::slideIn(const QRect& to) {
     targetFrame_ = to;
-    move(to.x() + slideDistance, to.y());
-    setWindowOpacity(0);
-    show();
-    raise();
+    window_->show(QPoint(to.x() + slideDistance, to.y()), 0.0);
     startMove(to.topLeft(), timing_.slideIn, easeOut());
 
-    auto* fade = new QPropertyAnimation(this, "windowOpacity", this);
+    auto* fade = new QPropertyAnimation(this, "cardOpacity", this);
     fade->setEndValue(1.0);
     fade->setDuration(static_cast<int>(timing_.slideIn.count()));
     fade->setEasingCurve(easeOut());
@@ -94,9 +109,7 @@ void NotifyPanel::slideIn(const QRect& to) {
 
 void NotifyPanel::placeAt(const QRect& to) {
     targetFrame_ = to;
-    move(to.topLeft());
-    show();
-    raise();
+    window_->show(to.topLeft(), windowOpacity());
 }
 
 void NotifyPanel::animateTo(int y) {
@@ -109,7 +122,7 @@ void NotifyPanel::jumpTo(int y) {
     if (move_) {
         move_->stop();
     }
-    move(targetFrame_.topLeft());
+    setCardPos(targetFrame_.topLeft());
 }
 
 void NotifyPanel::closeWithCode(std::int64_t code) {
@@ -132,7 +145,7 @@ void NotifyPanel::closeWithCode(std::int64_t code) {
     // The close completes from its own group: a restack may replace the slide-out move
     // meanwhile, but never this fade, so the window closes and the owner hears exactly once.
     auto* group = new QParallelAnimationGroup(this);
-    auto* fade = new QPropertyAnimation(this, "windowOpacity", group);
+    auto* fade = new QPropertyAnimation(this, "cardOpacity", group);
     fade->setEndValue(0.0);
     fade->setDuration(static_cast<int>(timing_.close.count()));
     fade->setEasingCurve(easeIn());
@@ -151,7 +164,7 @@ void NotifyPanel::startMove(QPoint to, std::chrono::milliseconds length,
     if (move_) {
         move_->stop();
     }
-    auto* animation = new QPropertyAnimation(this, "pos", this);
+    auto* animation = new QPropertyAnimation(this, "cardPos", this);
     animation->setEndValue(to);
     animation->setDuration(static_cast<int>(length.count()));
     animation->setEasingCurve(curve);
@@ -160,6 +173,7 @@ void NotifyPanel::startMove(QPoint to, std::chrono::milliseconds length,
 }
 
 void NotifyPanel::finishClose(std::int64_t code, const CloseCallback& onClose) {
+    window_->close();
     close();
     if (onClose) {
         onClose(code);

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "core/message/ShowConfig.h"
 #include "ui/panels/PanelTiming.h"
@@ -13,6 +14,7 @@ class QPropertyAnimation;
 
 namespace wystrand {
 
+class CardWindow;
 class NotifyView;
 
 // The window of one card: frameless, never focused, above other windows, out of task bars.
@@ -20,6 +22,10 @@ class NotifyView;
 // it slides out, closes the window, tells its owner the code, then deletes itself.
 class NotifyPanel : public QWidget {
     Q_OBJECT
+    // What the motions animate; each value goes to the window system through the card's
+    // platform window.
+    Q_PROPERTY(QPoint cardPos READ pos WRITE setCardPos)
+    Q_PROPERTY(qreal cardOpacity READ windowOpacity WRITE setCardOpacity)
 public:
     using CloseCallback = std::function<void(std::int64_t code)>;
 
@@ -27,6 +33,7 @@ public:
     // An empty card window whose native window is already made, not shown: build() fills it.
     // Making it ahead of time keeps the window system's round trips out of a card's show.
     explicit NotifyPanel(PanelTiming timing);
+    ~NotifyPanel() override;
     // Fills an empty window with the card of `config`; once, before slideIn().
     void build(const ShowConfig& config, CloseCallback onClose);
 
@@ -43,8 +50,13 @@ public:
     QRect targetFrame() const { return targetFrame_; }
     NotifyView* view() const { return view_; }
 
+    // Above windows mapped since the card was shown.
+    void raiseCard();
+
 private:
     void embed(const ShowConfig& config);
+    void setCardPos(QPoint at);
+    void setCardOpacity(qreal opacity);
     void startMove(QPoint to, std::chrono::milliseconds length, const QEasingCurve& curve);
     void finishClose(std::int64_t code, const CloseCallback& onClose);
 
@@ -53,6 +65,7 @@ private:
     CloseCallback onClose_;
     bool dismissed_ = false;
     bool composited_ = false;
+    std::unique_ptr<CardWindow> window_;
     NotifyView* view_ = nullptr;
     QPointer<QPropertyAnimation> move_;
     QPointer<QPropertyAnimation> fadeIn_;

@@ -185,7 +185,7 @@ void WindowManager::restackPanels() {
             break;
         }
         if (NotifyPanel* p = live(e.card)) {
-            p->raise();
+            p->raiseCard();
         }
     }
 }

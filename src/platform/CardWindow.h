@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPoint>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace wystrand {
+
+// The window-system steps of one card's window. The card widget keeps its frame and runs its
+// own animations; it hands each position and opacity to this seam, which applies them to an
+// X11 window or to a Wayland layer surface.
+class CardWindow {
+public:
+    virtual ~CardWindow() = default;
+
+    // Whether the card can be see-through around its rounded shape. Asked before the widget
+    // has a native window: translucency is chosen when that is created.
+    virtual bool translucent() const = 0;
+    // Once the widget is built, before it is first shown.
+    virtual void prepare() = 0;
+    virtual void show(QPoint at, double opacity) = 0;
+    virtual void move(QPoint to) = 0;
+    virtual void setOpacity(double opacity) = 0;
+    // Above windows mapped since it was shown.
+    virtual void raise() = 0;
+    virtual void close() = 0;
+};
+
+// The seam for `card` on the window system the agent runs on. `onLost` runs, from the event
+// loop, when the window system takes the window away (its output went); the card then ends as
+// if dismissed.
+std::unique_ptr<CardWindow> createCardWindow(QWidget& card, std::function<void()> onLost);
+
+}  // namespace wystrand

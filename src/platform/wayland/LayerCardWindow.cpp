@@ -1,0 +1,288 @@
+#include "platform/wayland/LayerCardWindow.h"
+
+#include <wayland-client.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+
+#include "protocols/wlr-layer-shell-unstable-v1-client.h"
+
+namespace wystrand::wayland {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Buffers in flight at most: one shown, one queued, one being drawn.
+constexpr std::size_t maxBuffers = 3;
+
+}  // namespace
+
+struct LayerCardWindow::Listeners {
+    static void configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
+                          std::uint32_t, std::uint32_t) {
+        auto* self = static_cast<LayerCardWindow*>(data);
+        zwlr_layer_surface_v1_ack_configure(layer, serial);
+        self->configured_ = true;
+        self->commitDue_ = true;
+    }
+    static void closed(void* data, zwlr_layer_surface_v1*) {
+        auto* self = static_cast<LayerCardWindow*>(data);
+        self->destroySurface();
+        self->ended_ = true;
+        // From the event loop: the card's close runs outside the compositor's dispatch.
+        QTimer::singleShot(0, self, [self] {
+            if (self->onLost_) {
+                std::exchange(self->onLost_, nullptr)();
+            }
+        });
+    }
+    static constexpr zwlr_layer_surface_v1_listener layerListener{configure, closed};
+
+    static void enter(void* data, wl_surface*, wl_output* output) {
+        auto* self = static_cast<LayerCardWindow*>(data);
+        self->outputs_.insert(output);
+        self->outputsChanged();
+    }
+    static void leave(void* data, wl_surface*, wl_output* output) {
+        auto* self = static_cast<LayerCardWindow*>(data);
+        self->outputs_.erase(output);
+        self->outputsChanged();
+    }
+    static constexpr wl_surface_listener surfaceListener{enter, leave};
+
+    static void done(void* data, wl_callback* callback, std::uint32_t) {
+        wl_callback_destroy(callback);
+        auto* self = static_cast<LayerCardWindow*>(data);
+        self->frame_ = nullptr;
+        self->frameDone();
+    }
+    static constexpr wl_callback_listener frameListener{done};
+};
+
+LayerCardWindow::LayerCardWindow(WaylandClient& client, QWidget& card, std::function<void()> onLost)
+    : client_(client), card_(card), onLost_(std::move(onLost)) {
+    frameFallback_.setSingleShot(true);
+    frameFallback_.setInterval(50ms);
+    QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
+}
+
+LayerCardWindow::~LayerCardWindow() {
+    destroySurface();
+}
+
+void LayerCardWindow::prepare() {}
+
+bool LayerCardWindow::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Paint && !rendering_ && !contentDirty_) {
+        contentDirty_ = true;
+        commitDue_ = true;
+    }
+    return false;
+}
+
+QSize LayerCardWindow::logicalSize() const {
+    return card_.size();
+}
+
+void LayerCardWindow::show(QPoint at, double opacity) {
+    pos_ = at;
+    opacity_ = opacity;
+    card_.move(at);
+    card_.setWindowOpacity(opacity);
+    // Shown on Qt's offscreen platform, so that the widgets lay out and repaint as usual.
+    card_.show();
+    if (surface_ != nullptr || ended_) {
+        return;
+    }
+    // Any repaint of the card or its parts means new pixels for the surface. The parts are
+    // there by now: a card window may be made before its card.
+    card_.installEventFilter(this);
+    for (QWidget* part : card_.findChildren<QWidget*>()) {
+        part->installEventFilter(this);
+    }
+    surface_ = wl_compositor_create_surface(client_.compositor());
+    wl_surface_add_listener(surface_, &Listeners::surfaceListener, this);
+    // No output: the compositor puts the card on the output the user works on.
+    layer_ =
+        zwlr_layer_shell_v1_get_layer_surface(client_.layerShell(), surface_, nullptr,
+                                              ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "wystrand-notify");
+    zwlr_layer_surface_v1_add_listener(layer_, &Listeners::layerListener, this);
+    const QSize size = logicalSize();
+    zwlr_layer_surface_v1_set_size(layer_, static_cast<std::uint32_t>(size.width()),
+                                   static_cast<std::uint32_t>(size.height()));
+    zwlr_layer_surface_v1_set_anchor(
+        layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_exclusive_zone(layer_, 0);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    client_.attach(surface_, this);
+    scale_ = client_.scaleOf({});
+    move(at);
+    // The first commit carries no buffer; the configure that answers it allows one.
+    wl_surface_commit(surface_);
+}
+
+void LayerCardWindow::move(QPoint to) {
+    pos_ = to;
+    card_.move(to);
+    commitDue_ = true;
+}
+
+void LayerCardWindow::setOpacity(double opacity) {
+    card_.setWindowOpacity(opacity);
+    if (opacity != opacity_) {
+        opacity_ = opacity;
+        bufferDirty_ = true;
+        commitDue_ = true;
+    }
+}
+
+void LayerCardWindow::close() {
+    card_.hide();
+    destroySurface();
+    ended_ = true;
+    onLost_ = nullptr;
+}
+
+void LayerCardWindow::destroySurface() {
+    frameFallback_.stop();
+    if (frame_ != nullptr) {
+        wl_callback_destroy(frame_);
+        frame_ = nullptr;
+    }
+    if (layer_ != nullptr) {
+        zwlr_layer_surface_v1_destroy(layer_);
+        layer_ = nullptr;
+    }
+    if (surface_ != nullptr) {
+        client_.detach(surface_);
+        wl_surface_destroy(surface_);
+        surface_ = nullptr;
+    }
+    buffers_.clear();
+    grab_ = nullptr;
+    configured_ = false;
+    wl_display_flush(client_.display());
+}
+
+void LayerCardWindow::outputsChanged() {
+    const int scale = client_.scaleOf(outputs_);
+    if (scale != scale_) {
+        scale_ = scale;
+        contentDirty_ = true;
+        commitDue_ = true;
+    }
+}
+
+void LayerCardWindow::frameDone() {
+    frameFallback_.stop();
+    if (frame_ != nullptr) {
+        wl_callback_destroy(frame_);
+        frame_ = nullptr;
+    }
+    // The next commit goes out when the event loop is about to sleep (flushFrame).
+}
+
+void LayerCardWindow::renderContent() {
+    content_ = QImage(logicalSize() * scale_, QImage::Format_ARGB32_Premultiplied);
+    content_.setDevicePixelRatio(scale_);
+    content_.fill(Qt::transparent);
+    rendering_ = true;
+    card_.render(&content_, QPoint(), QRegion(), QWidget::DrawChildren);
+    rendering_ = false;
+    contentDirty_ = false;
+    bufferDirty_ = true;
+}
+
+ShmBuffer* LayerCardWindow::freeBuffer(QSize pixels) {
+    std::erase_if(buffers_, [&](const auto& b) { return !b->busy() && b->size() != pixels; });
+    for (const auto& buffer : buffers_) {
+        if (!buffer->busy()) {
+            return buffer.get();
+        }
+    }
+    if (buffers_.size() >= maxBuffers) {
+        return nullptr;
+    }
+    auto buffer = std::make_unique<ShmBuffer>(client_.shm(), pixels);
+    if (!buffer->valid()) {
+        return nullptr;
+    }
+    buffers_.push_back(std::move(buffer));
+    return buffers_.back().get();
+}
+
+void LayerCardWindow::flushFrame() {
+    // At most one commit per frame: a surface that waits for its frame callback keeps its
+    // latest state and sends it when the callback comes.
+    if (!configured_ || !commitDue_ || frame_ != nullptr || frameFallback_.isActive()) {
+        return;
+    }
+    if (contentDirty_) {
+        renderContent();
+    }
+    if (bufferDirty_) {
+        ShmBuffer* buffer = freeBuffer(content_.size());
+        if (buffer == nullptr) {
+            return;  // all in use: tried again at the next release or frame
+        }
+        QPainter painter(&buffer->image());
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(buffer->image().rect(), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setOpacity(opacity_);
+        painter.drawImage(0, 0, content_);
+        painter.end();
+        wl_surface_set_buffer_scale(surface_, scale_);
+        wl_surface_attach(surface_, buffer->attach(), 0, 0);
+        wl_surface_damage_buffer(surface_, 0, 0, content_.width(), content_.height());
+        bufferDirty_ = false;
+    }
+    const QRect screen = card_.screen() ? card_.screen()->availableGeometry() : QRect();
+    const int right = screen.x() + screen.width() - (pos_.x() + card_.width());
+    zwlr_layer_surface_v1_set_margin(layer_, pos_.y() - screen.y(), right, 0, 0);
+    frame_ = wl_surface_frame(surface_);
+    wl_callback_add_listener(frame_, &Listeners::frameListener, this);
+    wl_surface_commit(surface_);
+    commitDue_ = false;
+    frameFallback_.start();
+}
+
+void LayerCardWindow::pointerMoved(QPointF at) {
+    pointer_ = at;
+    if (grab_) {
+        QMouseEvent move(QEvent::MouseMove, grab_->mapFrom(&card_, at), at, card_.mapToGlobal(at),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(grab_, &move);
+    }
+}
+
+void LayerCardWindow::pointerButton(Qt::MouseButton button, bool pressed) {
+    // The widget pressed keeps the pointer until the release, as with a real window.
+    if (pressed && !grab_) {
+        QWidget* target = card_.childAt(pointer_.toPoint());
+        grab_ = target != nullptr ? target : &card_;
+    }
+    QPointer<QWidget> target = grab_;
+    if (!target) {
+        return;
+    }
+    if (!pressed) {
+        grab_ = nullptr;
+    }
+    QMouseEvent event(pressed ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease,
+                      target->mapFrom(&card_, pointer_), pointer_, card_.mapToGlobal(pointer_),
+                      button, pressed ? Qt::MouseButtons(button) : Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+void LayerCardWindow::pointerLeft() {
+    pointer_ = QPointF(-1, -1);
+}
+
+}  // namespace wystrand::wayland

@@ -1,0 +1,263 @@
+#include "platform/wayland/WaylandClient.h"
+
+#include <linux/input-event-codes.h>
+#include <wayland-client.h>
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cstring>
+
+#include "protocols/wlr-layer-shell-unstable-v1-client.h"
+
+namespace wystrand::wayland {
+
+namespace {
+
+bool chosen = false;
+
+}  // namespace
+
+bool offersLayerShell() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr) {
+        return false;
+    }
+    bool found = false;
+    static const wl_registry_listener listener{
+        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+            if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
+                *static_cast<bool*>(data) = true;
+            }
+        },
+        [](void*, wl_registry*, std::uint32_t) {}};
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &found);
+    wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return found;
+}
+
+void chooseLayerShell() {
+    chosen = true;
+}
+
+bool layerShellChosen() {
+    return chosen;
+}
+
+// C callbacks, friends of the client through this struct.
+struct WaylandClient::Listeners {
+    static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t version) {
+        auto* self = static_cast<WaylandClient*>(data);
+        const auto bind = [&](const wl_interface* type, std::uint32_t highest) {
+            return wl_registry_bind(registry, name, type, std::min(version, highest));
+        };
+        if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
+            self->compositor_ = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4));
+        } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
+            self->shm_ = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
+        } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
+            self->layerShell_ =
+                static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
+        } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat_) {
+            self->seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
+            wl_seat_add_listener(self->seat_, &seatListener, self);
+        } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
+            auto* output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
+            self->outputs_[output] = 1;
+            self->outputNames_[name] = output;
+            wl_output_add_listener(output, &outputListener, self);
+        }
+    }
+    static void globalRemove(void* data, wl_registry*, std::uint32_t name) {
+        auto* self = static_cast<WaylandClient*>(data);
+        const auto it = self->outputNames_.find(name);
+        if (it == self->outputNames_.end()) {
+            return;
+        }
+        self->outputs_.erase(it->second);
+        wl_output_destroy(it->second);
+        self->outputNames_.erase(it);
+        self->outputsChanged();
+    }
+    static constexpr wl_registry_listener registryListener{global, globalRemove};
+
+    static void capabilities(void* data, wl_seat* seat, std::uint32_t caps) {
+        auto* self = static_cast<WaylandClient*>(data);
+        const bool hasPointer = (caps & WL_SEAT_CAPABILITY_POINTER) != 0;
+        if (hasPointer && !self->pointer_) {
+            self->pointer_ = wl_seat_get_pointer(seat);
+            wl_pointer_add_listener(self->pointer_, &pointerListener, self);
+        } else if (!hasPointer && self->pointer_) {
+            wl_pointer_release(self->pointer_);
+            self->pointer_ = nullptr;
+            self->pointerFocus_ = nullptr;
+        }
+    }
+    static void seatName(void*, wl_seat*, const char*) {}
+    static constexpr wl_seat_listener seatListener{capabilities, seatName};
+
+    static void enter(void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x,
+                      wl_fixed_t y) {
+        auto* self = static_cast<WaylandClient*>(data);
+        const auto it = self->surfaces_.find(surface);
+        self->pointerFocus_ = it == self->surfaces_.end() ? nullptr : it->second;
+        if (self->pointerFocus_) {
+            self->pointerFocus_->pointerMoved({wl_fixed_to_double(x), wl_fixed_to_double(y)});
+        }
+    }
+    static void leave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
+        auto* self = static_cast<WaylandClient*>(data);
+        if (self->pointerFocus_) {
+            std::exchange(self->pointerFocus_, nullptr)->pointerLeft();
+        }
+    }
+    static void motion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
+        auto* self = static_cast<WaylandClient*>(data);
+        if (self->pointerFocus_) {
+            self->pointerFocus_->pointerMoved({wl_fixed_to_double(x), wl_fixed_to_double(y)});
+        }
+    }
+    static void button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t code,
+                       std::uint32_t state) {
+        auto* self = static_cast<WaylandClient*>(data);
+        const Qt::MouseButton button = code == BTN_LEFT     ? Qt::LeftButton
+                                       : code == BTN_RIGHT  ? Qt::RightButton
+                                       : code == BTN_MIDDLE ? Qt::MiddleButton
+                                                            : Qt::NoButton;
+        if (self->pointerFocus_ && button != Qt::NoButton) {
+            self->pointerFocus_->pointerButton(button, state == WL_POINTER_BUTTON_STATE_PRESSED);
+        }
+    }
+    static void axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
+    static void frame(void*, wl_pointer*) {}
+    static void axisSource(void*, wl_pointer*, std::uint32_t) {}
+    static void axisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
+    static void axisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+    static constexpr wl_pointer_listener pointerListener{
+        enter, leave, motion, button, axis, frame, axisSource, axisStop, axisDiscrete, nullptr};
+
+    static void geometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                         std::int32_t, const char*, const char*, std::int32_t) {}
+    static void mode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+    static void done(void* data, wl_output*) {
+        static_cast<WaylandClient*>(data)->outputsChanged();
+    }
+    static void scale(void* data, wl_output* output, std::int32_t factor) {
+        static_cast<WaylandClient*>(data)->outputs_[output] = std::max(1, factor);
+    }
+    static constexpr wl_output_listener outputListener{geometry, mode,    done,
+                                                       scale,    nullptr, nullptr};
+};
+
+WaylandClient* WaylandClient::instance() {
+    static WaylandClient* client = [] {
+        auto* c = new WaylandClient();
+        if (!c->connect()) {
+            delete c;
+            return static_cast<WaylandClient*>(nullptr);
+        }
+        return c;
+    }();
+    return client;
+}
+
+bool WaylandClient::connect() {
+    display_ = wl_display_connect(nullptr);
+    if (display_ == nullptr) {
+        return false;
+    }
+    registry_ = wl_display_get_registry(display_);
+    wl_registry_add_listener(registry_, &Listeners::registryListener, this);
+    // The globals, then the first events of each (output scales, seat capabilities).
+    wl_display_roundtrip(display_);
+    wl_display_roundtrip(display_);
+    if (!compositor_ || !shm_ || !layerShell_) {
+        return false;
+    }
+    notifier_ =
+        std::make_unique<QSocketNotifier>(wl_display_get_fd(display_), QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, this,
+                     &WaylandClient::readEvents);
+    // Requests queue up in the connection until flushed: without this nothing would appear.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     this, &WaylandClient::flush);
+    return true;
+}
+
+WaylandClient::~WaylandClient() {
+    notifier_.reset();
+    if (display_ != nullptr) {
+        wl_display_disconnect(display_);
+    }
+}
+
+void WaylandClient::readEvents() {
+    while (wl_display_prepare_read(display_) != 0) {
+        wl_display_dispatch_pending(display_);
+    }
+    if (wl_display_read_events(display_) != 0 || wl_display_dispatch_pending(display_) < 0) {
+        // The compositor has gone; the cards stay as they are, invisible.
+        notifier_->setEnabled(false);
+    }
+}
+
+void WaylandClient::flush() {
+    if (!notifier_->isEnabled()) {
+        return;
+    }
+    wl_display_dispatch_pending(display_);
+    // A surface may detach itself while committing.
+    std::vector<SurfaceClient*> clients;
+    for (const auto& [surface, client] : surfaces_) {
+        clients.push_back(client);
+    }
+    for (SurfaceClient* client : clients) {
+        if (std::any_of(surfaces_.begin(), surfaces_.end(),
+                        [client](const auto& entry) { return entry.second == client; })) {
+            client->flushFrame();
+        }
+    }
+    wl_display_flush(display_);
+}
+
+void WaylandClient::outputsChanged() {
+    std::vector<SurfaceClient*> clients;
+    for (const auto& [surface, client] : surfaces_) {
+        clients.push_back(client);
+    }
+    for (SurfaceClient* client : clients) {
+        client->outputsChanged();
+    }
+}
+
+int WaylandClient::scaleOf(const std::set<wl_output*>& outputs) const {
+    int scale = 1;
+    for (const auto& [output, factor] : outputs_) {
+        if (outputs.empty() || outputs.count(output) != 0) {
+            scale = std::max(scale, factor);
+        }
+    }
+    return scale;
+}
+
+void WaylandClient::attach(wl_surface* surface, SurfaceClient* client) {
+    surfaces_[surface] = client;
+}
+
+void WaylandClient::detach(wl_surface* surface) {
+    const auto it = surfaces_.find(surface);
+    if (it == surfaces_.end()) {
+        return;
+    }
+    if (pointerFocus_ == it->second) {
+        pointerFocus_ = nullptr;
+    }
+    surfaces_.erase(it);
+}
+
+}  // namespace wystrand::wayland

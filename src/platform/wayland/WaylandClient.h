@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+#include <map>
+#include <memory>
+#include <set>
+
+struct wl_compositor;
+struct wl_display;
+struct wl_output;
+struct wl_pointer;
+struct wl_registry;
+struct wl_seat;
+struct wl_shm;
+struct wl_surface;
+struct zwlr_layer_shell_v1;
+class QSocketNotifier;
+
+namespace wystrand::wayland {
+
+// Whether the compositor named by WAYLAND_DISPLAY offers layer-shell: a registry round trip
+// on a connection of its own, closed again. False without a compositor.
+bool offersLayerShell();
+
+// Chosen once, before the application object exists: cards become layer surfaces (and Qt
+// runs on its offscreen platform, only drawing them).
+void chooseLayerShell();
+bool layerShellChosen();
+
+// Receives what the compositor says about one surface.
+class SurfaceClient {
+public:
+    virtual void pointerMoved(QPointF at) = 0;
+    virtual void pointerButton(Qt::MouseButton button, bool pressed) = 0;
+    virtual void pointerLeft() = 0;
+    virtual void outputsChanged() = 0;
+    // Called just before the event loop sleeps: commit whatever changed.
+    virtual void flushFrame() = 0;
+
+protected:
+    ~SurfaceClient() = default;
+};
+
+// The agent's one connection to the compositor, beside Qt's event loop: its descriptor is
+// read on a socket notifier, and requests are flushed whenever the loop is about to sleep.
+// Main thread only.
+class WaylandClient : public QObject {
+public:
+    // Connects on first use; nullptr when the compositor cannot be reached or lacks
+    // layer-shell, wl_shm or wl_compositor.
+    static WaylandClient* instance();
+    ~WaylandClient() override;
+
+    wl_display* display() const { return display_; }
+    wl_compositor* compositor() const { return compositor_; }
+    wl_shm* shm() const { return shm_; }
+    zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
+
+    // The largest scale among `outputs`, or among every output when `outputs` is empty.
+    int scaleOf(const std::set<wl_output*>& outputs) const;
+
+    void attach(wl_surface* surface, SurfaceClient* client);
+    void detach(wl_surface* surface);
+
+    struct Listeners;
+
+private:
+    WaylandClient() = default;
+    bool connect();
+    void readEvents();
+    void flush();
+    void outputsChanged();
+
+    wl_display* display_ = nullptr;
+    wl_registry* registry_ = nullptr;
+    wl_compositor* compositor_ = nullptr;
+    wl_shm* shm_ = nullptr;
+    zwlr_layer_shell_v1* layerShell_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    wl_pointer* pointer_ = nullptr;
+    std::map<wl_output*, int> outputs_;  // output -> scale, as last told
+    std::map<std::uint32_t, wl_output*> outputNames_;
+    std::map<wl_surface*, SurfaceClient*> surfaces_;
+    SurfaceClient* pointerFocus_ = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace wystrand::wayland
