@@ -1,5 +1,6 @@
 # Wayland protocol descriptions, turned into C bindings by wayland-scanner at build time.
 # wystrand_wayland_protocol(TARGET NAME...) adds NAME.xml's client header and glue code to TARGET.
+enable_language(C)
 find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
 
 function(wystrand_wayland_protocol target)

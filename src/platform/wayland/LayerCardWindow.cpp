@@ -28,7 +28,7 @@ struct LayerCardWindow::Listeners {
         auto* self = static_cast<LayerCardWindow*>(data);
         zwlr_layer_surface_v1_ack_configure(layer, serial);
         self->configured_ = true;
-        self->commitDue_ = true;
+        self->requestCommit();
     }
     static void closed(void* data, zwlr_layer_surface_v1*) {
         auto* self = static_cast<LayerCardWindow*>(data);
@@ -80,7 +80,7 @@ void LayerCardWindow::prepare() {}
 bool LayerCardWindow::eventFilter(QObject*, QEvent* event) {
     if (event->type() == QEvent::Paint && !rendering_ && !contentDirty_) {
         contentDirty_ = true;
-        commitDue_ = true;
+        requestCommit();
     }
     return false;
 }
@@ -130,7 +130,7 @@ void LayerCardWindow::show(QPoint at, double opacity) {
 void LayerCardWindow::move(QPoint to) {
     pos_ = to;
     card_.move(to);
-    commitDue_ = true;
+    requestCommit();
 }
 
 void LayerCardWindow::setOpacity(double opacity) {
@@ -138,7 +138,7 @@ void LayerCardWindow::setOpacity(double opacity) {
     if (opacity != opacity_) {
         opacity_ = opacity;
         bufferDirty_ = true;
-        commitDue_ = true;
+        requestCommit();
     }
 }
 
@@ -175,8 +175,13 @@ void LayerCardWindow::outputsChanged() {
     if (scale != scale_) {
         scale_ = scale;
         contentDirty_ = true;
-        commitDue_ = true;
+        requestCommit();
     }
+}
+
+void LayerCardWindow::requestCommit() {
+    commitDue_ = true;
+    client_.scheduleFlush();
 }
 
 void LayerCardWindow::frameDone() {
@@ -185,7 +190,9 @@ void LayerCardWindow::frameDone() {
         wl_callback_destroy(frame_);
         frame_ = nullptr;
     }
-    // The next commit goes out when the event loop is about to sleep (flushFrame).
+    if (commitDue_) {
+        client_.scheduleFlush();
+    }
 }
 
 void LayerCardWindow::renderContent() {
@@ -231,9 +238,10 @@ void LayerCardWindow::flushFrame() {
         if (buffer == nullptr) {
             return;  // all in use: tried again at the next release or frame
         }
+        buffer->image().setDevicePixelRatio(scale_);
         QPainter painter(&buffer->image());
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(buffer->image().rect(), Qt::transparent);
+        painter.fillRect(QRect(QPoint(), logicalSize()), Qt::transparent);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.setOpacity(opacity_);
         painter.drawImage(0, 0, content_);

@@ -52,6 +52,7 @@ protected:
 
 private:
     void destroySurface();
+    void requestCommit();
     void frameDone();
     void renderContent();
     ShmBuffer* freeBuffer(QSize pixels);

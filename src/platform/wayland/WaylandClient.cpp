@@ -183,7 +183,8 @@ bool WaylandClient::connect() {
         std::make_unique<QSocketNotifier>(wl_display_get_fd(display_), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, this,
                      &WaylandClient::readEvents);
-    // Requests queue up in the connection until flushed: without this nothing would appear.
+    // Requests queue up in the connection until flushed; whatever was not sent with a commit
+    // goes out before the loop sleeps.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      this, &WaylandClient::flush);
     return true;
@@ -223,6 +224,19 @@ void WaylandClient::flush() {
         }
     }
     wl_display_flush(display_);
+}
+
+void WaylandClient::scheduleFlush() {
+    if (std::exchange(flushScheduled_, true)) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            flushScheduled_ = false;
+            flush();
+        },
+        Qt::QueuedConnection);
 }
 
 void WaylandClient::outputsChanged() {

@@ -60,6 +60,10 @@ public:
     // The largest scale among `outputs`, or among every output when `outputs` is empty.
     int scaleOf(const std::set<wl_output*>& outputs) const;
 
+    // Commits what changed and sends it once the events now queued have been handled, so that
+    // the steps of one animation tick go out in one commit.
+    void scheduleFlush();
+
     void attach(wl_surface* surface, SurfaceClient* client);
     void detach(wl_surface* surface);
 
@@ -84,6 +88,7 @@ private:
     std::map<wl_surface*, SurfaceClient*> surfaces_;
     SurfaceClient* pointerFocus_ = nullptr;
     std::unique_ptr<QSocketNotifier> notifier_;
+    bool flushScheduled_ = false;
 };
 
 }  // namespace wystrand::wayland

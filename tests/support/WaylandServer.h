@@ -1,0 +1,41 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace wystrand::test {
+
+// A private headless Wayland compositor in a runtime directory of its own: sway (pixman
+// renderer, no XWayland, one 1440x875 output) or weston, which has no layer-shell. sway refuses
+// to run as root, so under root it runs as nobody. Both end with this object, or with the
+// process that started them.
+class WaylandServer {
+public:
+    enum class Kind { sway, weston };
+    explicit WaylandServer(Kind kind) : kind_(kind) {}
+    ~WaylandServer();
+    WaylandServer(const WaylandServer&) = delete;
+    WaylandServer& operator=(const WaylandServer&) = delete;
+
+    // Waits until clients can connect. False, with why(), when the compositor is not
+    // installed or did not come up.
+    bool start();
+    void stop();
+    const std::string& why() const { return why_; }
+
+    pid_t pid() const { return pid_; }
+    const std::string& runtimeDir() const { return dir_; }
+    // The socket's name inside runtimeDir(), for WAYLAND_DISPLAY.
+    const std::string& display() const { return display_; }
+    // sway only: runs swaymsg with `args` and returns whether it succeeded.
+    bool swaymsg(const std::vector<std::string>& args) const;
+
+private:
+    Kind kind_;
+    pid_t pid_ = -1;
+    std::string dir_, display_, why_;
+};
+
+}  // namespace wystrand::test

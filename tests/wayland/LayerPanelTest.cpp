@@ -1,0 +1,202 @@
+// Cards as layer surfaces on a private headless sway, checked from its screenshots.
+#include <gmock/gmock.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/wayland/WaylandClient.h"
+#include "support/Cards.h"
+#include "support/VirtualPointer.h"
+#include "support/WaylandServer.h"
+#include "ui/card/NotifyView.h"
+#include "ui/card/PlainButton.h"
+#include "ui/panels/NotifyPanel.h"
+#include "ui/panels/WindowManager.h"
+
+namespace wystrand {
+
+// Started by main before the application object, which connects to it.
+extern test::WaylandServer* sway;
+
+namespace {
+
+using namespace std::chrono_literals;
+using test::card;
+using Span = std::pair<int, int>;  // first and last pixel, inclusive
+using Spans = std::vector<Span>;
+
+const PanelTiming quick{30ms, 30ms, 30ms, 1000ms};
+
+class LayerPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!sway->why().empty()) {
+            GTEST_SKIP() << sway->why();
+        }
+    }
+
+    static QImage screenshot() {
+        QProcess grim;
+        grim.start("grim", {"-t", "ppm", "-"});
+        grim.waitForFinished();
+        return QImage::fromData(grim.readAllStandardOutput(), "PPM");
+    }
+    // The runs of pixels that differ from the desktop's background along one line.
+    static Spans spans(const QImage& shot, bool column, int at) {
+        Spans found;
+        if (shot.isNull()) {
+            return found;
+        }
+        const QRgb background = shot.pixel(0, shot.height() - 1);
+        const int length = column ? shot.height() : shot.width();
+        for (int i = 0; i < length; ++i) {
+            if ((column ? shot.pixel(at, i) : shot.pixel(i, at)) == background) {
+                continue;
+            }
+            if (!found.empty() && found.back().second == i - 1) {
+                found.back().second = i;
+            } else {
+                found.emplace_back(i, i);
+            }
+        }
+        return found;
+    }
+    // Screenshots until `done` holds for one of them; that one is kept in `shot_`.
+    template <typename Predicate>
+    bool shotUntil(Predicate done, std::chrono::milliseconds timeout = 5s) {
+        const bool ok = test::waitUntil(
+            [&] {
+                shot_ = screenshot();
+                return done(shot_);
+            },
+            timeout);
+        return ok;
+    }
+
+    QImage shot_;
+};
+
+// The column's centre on a 1440 px wide output: cards span x 1108..1427.
+constexpr int middle = 1267;
+
+// Where a card whose frame starts at `top` shows pixels: its view keeps its natural height,
+// centred in the frame.
+Span drawn(const NotifyPanel* panel, int top, int scale = 1) {
+    const QRect card = panel->view()->geometry().intersected(panel->rect());
+    return {(top + card.top()) * scale, (top + card.bottom() + 1) * scale - 1};
+}
+
+TEST_F(LayerPanelTest, CardsStackAtTheTopRightAndCloseUpWhenOneEnds) {
+    std::vector<std::int64_t> results;
+    WindowManager manager(quick);
+    for (const auto& [id, mode] : {std::pair{"a", NotifyMode::alert},
+                                   {"b", NotifyMode::info},
+                                   {"c", NotifyMode::countdown}}) {
+        manager.show(card(id, mode), nullptr, [&](std::int64_t code) { results.push_back(code); });
+    }
+    NotifyPanel* b = manager.panel("b");
+    NotifyPanel* c = manager.panel("c");
+    const Spans column{drawn(manager.panel("a"), 8), drawn(b, 144), drawn(c, 232)};
+    EXPECT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, middle) == column; }))
+        << testing::PrintToString(spans(shot_, true, middle));
+    for (const int y : {70, 180, 300}) {
+        EXPECT_EQ(spans(shot_, false, y), (Spans{{1108, 1427}})) << y;
+    }
+
+    manager.dismiss("a");
+    const Spans closedUp{drawn(b, 8), drawn(c, 96)};
+    EXPECT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, middle) == closedUp; }))
+        << testing::PrintToString(spans(shot_, true, middle));
+    EXPECT_EQ(results, std::vector<std::int64_t>{2});
+}
+
+TEST_F(LayerPanelTest, SlideInComesFromTheRightEdge) {
+    WindowManager manager(PanelTiming{4000ms, 30ms, 30ms, 1000ms});
+    manager.show(card("s", NotifyMode::info), nullptr, nullptr);
+    // Part of the way in: the card's left edge between its place and the screen's edge.
+    EXPECT_TRUE(shotUntil([](const QImage& s) {
+        const Spans row = spans(s, false, 40);
+        return row.size() == 1 && row[0].first > 1108 && row[0].first < 1400 &&
+               row[0].second == 1439;
+    }));
+    EXPECT_TRUE(shotUntil(
+        [](const QImage& s) {
+            return spans(s, false, 40) == Spans{{1108, 1427}};
+        },
+        10s));
+}
+
+TEST_F(LayerPanelTest, AClickOnAButtonEndsTheCardWithItsCode) {
+    test::VirtualPointer pointer;
+    ASSERT_TRUE(pointer.valid());
+    std::vector<std::int64_t> results;
+    WindowManager manager(quick);
+    manager.show(card("k", NotifyMode::alert), nullptr,
+                 [&](std::int64_t code) { results.push_back(code); });
+    NotifyPanel* panel = manager.panel("k");
+    ASSERT_TRUE(shotUntil(
+        [&](const QImage& s) { return spans(s, true, middle) == Spans{drawn(panel, 8)}; }));
+    auto* primary = panel->view()->findChild<PlainButton*>("primary");
+    const QPoint at = primary->mapTo(panel, primary->rect().center()) + QPoint(1108, 8);
+    pointer.click(at.x(), at.y(), 1440, 875);
+    EXPECT_TRUE(test::waitUntil([&] { return !results.empty(); }));
+    EXPECT_EQ(results, std::vector<std::int64_t>{0});
+}
+
+// The card drawn as the compositor should show it: at `scale`, over the background.
+QImage expected(NotifyPanel& panel, int scale, QRgb background) {
+    QImage card(panel.size() * scale, QImage::Format_ARGB32_Premultiplied);
+    card.setDevicePixelRatio(scale);
+    card.fill(Qt::transparent);
+    panel.render(&card, QPoint(), QRegion(), QWidget::DrawChildren);
+    card.setDevicePixelRatio(1);
+    if (scale == 1) {
+        card = card.scaled(card.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    QImage over(card.size(), QImage::Format_RGB32);
+    over.fill(background);
+    QPainter(&over).drawImage(0, 0, card);
+    return over;
+}
+
+double difference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (a.width() * a.height());
+}
+
+TEST_F(LayerPanelTest, AtScaleTwoTheCardIsDrawnAtTwiceThePixels) {
+    ASSERT_TRUE(sway->swaymsg({"output", "HEADLESS-1", "scale", "2"}));
+    WindowManager manager(quick);
+    manager.show(card("hi", NotifyMode::info), nullptr, nullptr);
+    NotifyPanel& panel = *manager.panel("hi");
+    // 720 logical pixels wide: the card spans 388..707, physical 776..1415.
+    const Span rows = drawn(&panel, 8, 2);
+    // Antialiasing may reach one physical pixel above the card's edge.
+    const bool placed = shotUntil([&](const QImage& s) {
+        const Spans column = spans(s, true, 1100);
+        return column.size() == 1 && std::abs(column[0].first - rows.first) <= 1 &&
+               column[0].second == rows.second && spans(s, false, 100) == Spans{{776, 1415}};
+    });
+    ASSERT_TRUE(sway->swaymsg({"output", "HEADLESS-1", "scale", "1"}));
+    ASSERT_TRUE(placed) << testing::PrintToString(spans(shot_, false, 100))
+                        << testing::PrintToString(spans(shot_, true, 1100))
+                        << testing::PrintToString(rows);
+    const QImage onScreen = shot_.copy(776, 16, 640, 160);
+    const QRgb background = shot_.pixel(0, shot_.height() - 1);
+    const double crisp = difference(onScreen, expected(panel, 2, background));
+    const double upscaled = difference(onScreen, expected(panel, 1, background));
+    EXPECT_LT(crisp * 2, upscaled) << crisp << " vs " << upscaled;
+}
+
+}  // namespace
+}  // namespace wystrand
