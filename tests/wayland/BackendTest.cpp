@@ -1,0 +1,96 @@
+// Which window system the agent binary picks, against sway (layer-shell), weston (none) and
+// Xvfb; and that the compositors leave nothing behind.
+#include <gmock/gmock.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "e2e/Processes.h"
+#include "support/Cards.h"
+#include "support/WaylandServer.h"
+#include "support/XvfbServer.h"
+
+namespace wystrand::test {
+namespace {
+
+const QString kAgent = WYSTRAND_AGENT;
+const QString kCtl = WYSTRAND_CTL;
+
+class BackendTest : public ::testing::Test {
+protected:
+    // A compositor of `kind`, or the test skips saying why.
+    WaylandServer& compositor(WaylandServer::Kind kind) {
+        servers_.push_back(std::make_unique<WaylandServer>(kind));
+        if (!servers_.back()->start()) {
+            skip_ = servers_.back()->why();
+        }
+        return *servers_.back();
+    }
+    static EnvChanges on(const WaylandServer& wayland, const std::string& x11) {
+        EnvChanges env{{"XDG_RUNTIME_DIR", QString::fromStdString(wayland.runtimeDir())},
+                       {"WAYLAND_DISPLAY", QString::fromStdString(wayland.display())},
+                       {"QT_QPA_PLATFORM", std::nullopt},
+                       {"DISPLAY", std::nullopt}};
+        if (!x11.empty()) {
+            env["DISPLAY"] = QString::fromStdString(x11);
+        }
+        return env;
+    }
+    // An info card shown through the controller; its windows on the X server meanwhile.
+    static std::string showAndListX(const EnvChanges& env, const std::string& display) {
+        const auto ctl =
+            startChild({kCtl, "show", "--agent", kAgent, "--mode", "info", "--duration", "2"}, env);
+        std::string windows;
+        waitUntil(
+            [&] {
+                QProcess xwininfo;
+                xwininfo.start("xwininfo",
+                               {"-display", QString::fromStdString(display), "-root", "-children"});
+                xwininfo.waitForFinished();
+                windows = xwininfo.readAllStandardOutput().toStdString();
+                return windows.find("320x80") != std::string::npos ||
+                       ctl->state() == QProcess::NotRunning;
+            },
+            std::chrono::seconds(10));
+        EXPECT_EQ(exitStatus(*ctl), 0) << "the card ran its course";
+        return windows;
+    }
+
+    std::vector<std::unique_ptr<WaylandServer>> servers_;
+    std::string skip_;
+};
+
+TEST_F(BackendTest, LayerShellWhereOfferedElseXWaylandElseExit1Silently) {
+    WaylandServer& sway = compositor(WaylandServer::Kind::sway);
+    WaylandServer& weston = compositor(WaylandServer::Kind::weston);
+    if (!skip_.empty()) {
+        GTEST_SKIP() << skip_;
+    }
+    XvfbServer xvfb;
+    const std::string x11 = xvfb.start();
+    ASSERT_FALSE(x11.empty());
+
+    // Native on sway even with an X server at hand: no card window on X.
+    EXPECT_THAT(showAndListX(on(sway, x11), x11), testing::Not(testing::HasSubstr("320x80")));
+    // weston has no layer-shell: the card goes to X.
+    EXPECT_THAT(showAndListX(on(weston, x11), x11), testing::HasSubstr("320x80"));
+    // Neither: exit 1 without a word, before any attempt to connect to the pipe.
+    const RunResult alone = run({kAgent, "--pipe", "/nonexistent"}, on(weston, ""));
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_EQ(alone.out + alone.err, "");
+
+    // The compositors end with their servers, their runtime directories too.
+    const pid_t pids[] = {sway.pid(), weston.pid()};
+    const std::string dirs[] = {sway.runtimeDir(), weston.runtimeDir()};
+    servers_.clear();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(kill(pids[i], 0), 0) << dirs[i];
+        EXPECT_FALSE(QDir(QString::fromStdString(dirs[i])).exists()) << dirs[i];
+    }
+}
+
+}  // namespace
+}  // namespace wystrand::test
