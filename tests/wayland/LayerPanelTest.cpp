@@ -146,6 +146,16 @@ TEST_F(LayerPanelTest, AClickOnAButtonEndsTheCardWithItsCode) {
     EXPECT_EQ(results, std::vector<std::int64_t>{0});
 }
 
+TEST_F(LayerPanelTest, TheCountdownRedrawsAsItRuns) {
+    WindowManager manager(PanelTiming{30ms, 30ms, 30ms, 100ms});
+    manager.show(card("t", NotifyMode::countdown), nullptr, nullptr);
+    const Span rows = drawn(manager.panel("t"), 8);
+    ASSERT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, middle) == Spans{rows}; }));
+    const QRect area(1108, rows.first, 320, rows.second - rows.first + 1);
+    const QImage first = shot_.copy(area);
+    EXPECT_TRUE(shotUntil([&](const QImage& s) { return s.copy(area) != first; }));
+}
+
 // The card drawn as the compositor should show it: at `scale`, over the background.
 QImage expected(NotifyPanel& panel, int scale, QRgb background) {
     QImage card(panel.size() * scale, QImage::Format_ARGB32_Premultiplied);

@@ -20,6 +20,11 @@ using namespace std::chrono_literals;
 // Buffers in flight at most: one shown, one queued, one being drawn.
 constexpr std::size_t maxBuffers = 3;
 
+std::function<void()>& firstFrameObserver() {
+    static std::function<void()> observer;
+    return observer;
+}
+
 }  // namespace
 
 struct LayerCardWindow::Listeners {
@@ -59,6 +64,9 @@ struct LayerCardWindow::Listeners {
         wl_callback_destroy(callback);
         auto* self = static_cast<LayerCardWindow*>(data);
         self->frame_ = nullptr;
+        if (std::exchange(self->firstFramePending_, false) && firstFrameObserver()) {
+            firstFrameObserver()();
+        }
         self->frameDone();
     }
     static constexpr wl_callback_listener frameListener{done};
@@ -69,6 +77,10 @@ LayerCardWindow::LayerCardWindow(WaylandClient& client, QWidget& card, std::func
     frameFallback_.setSingleShot(true);
     frameFallback_.setInterval(50ms);
     QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
+}
+
+void LayerCardWindow::observeFirstFrames(std::function<void()> observer) {
+    firstFrameObserver() = std::move(observer);
 }
 
 LayerCardWindow::~LayerCardWindow() {
@@ -250,6 +262,9 @@ void LayerCardWindow::flushFrame() {
         wl_surface_attach(surface_, buffer->attach(), 0, 0);
         wl_surface_damage_buffer(surface_, 0, 0, content_.width(), content_.height());
         bufferDirty_ = false;
+        if (!std::exchange(drawnOnce_, true)) {
+            firstFramePending_ = true;
+        }
     }
     const QRect screen = card_.screen() ? card_.screen()->availableGeometry() : QRect();
     const int right = screen.x() + screen.width() - (pos_.x() + card_.width());

@@ -38,6 +38,9 @@ public:
 
     // The pixels per logical pixel of the buffers drawn now.
     int bufferScale() const { return scale_; }
+    // Told when the compositor has shown a card's first picture (its frame callback); for the
+    // benchmark, which times show to screen.
+    static void observeFirstFrames(std::function<void()> observer);
 
     void pointerMoved(QPointF at) override;
     void pointerButton(Qt::MouseButton button, bool pressed) override;
@@ -76,6 +79,8 @@ private:
     bool commitDue_ = false;
     bool rendering_ = false;
     bool ended_ = false;
+    bool drawnOnce_ = false;
+    bool firstFramePending_ = false;
     // Frame callbacks stop while a surface is wholly off screen (sliding in from beyond the
     // edge): past this the next commit goes out anyway.
     QTimer frameFallback_;
