@@ -75,7 +75,7 @@ struct LayerCardWindow::Listeners {
 LayerCardWindow::LayerCardWindow(WaylandClient& client, QWidget& card, std::function<void()> onLost)
     : client_(client), card_(card), onLost_(std::move(onLost)) {
     frameFallback_.setSingleShot(true);
-    frameFallback_.setInterval(50ms);
+    frameFallback_.setInterval(17ms);
     QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
 }
 

@@ -82,7 +82,7 @@ private:
     bool drawnOnce_ = false;
     bool firstFramePending_ = false;
     // Frame callbacks stop while a surface is wholly off screen (sliding in from beyond the
-    // edge): past this the next commit goes out anyway.
+    // edge): past one frame at 60 Hz the next commit goes out anyway.
     QTimer frameFallback_;
     QPointer<QWidget> grab_;
     QPointF pointer_;
