@@ -11,6 +11,7 @@
 
 #include "app/CliArg.h"
 #include "link/SocketDaemon.h"
+#include "platform/portal/DesktopSettings.h"
 #include "platform/session/SessionEvents.h"
 #include "ui/panels/WindowManager.h"
 
@@ -65,6 +66,12 @@ int main(int argc, char** argv) {
             auto* sessionEvents =
                 new SessionEvents([windowManager] { windowManager->dismissAll(); });
             sessionEvents->start();
+            auto* desktop = new DesktopSettings(windowManager);
+            QObject::connect(desktop, &DesktopSettings::colorSchemeChanged, windowManager,
+                             &WindowManager::setColorScheme);
+            QObject::connect(desktop, &DesktopSettings::reducedMotionChanged, windowManager,
+                             &WindowManager::setReducedMotion);
+            desktop->start();
         },
         Qt::QueuedConnection);
 
