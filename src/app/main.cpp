@@ -12,6 +12,7 @@
 #include "app/BackendChoice.h"
 #include "app/CliArg.h"
 #include "link/SocketDaemon.h"
+#include "platform/portal/DesktopSettings.h"
 #include "platform/session/SessionEvents.h"
 #include "platform/wayland/WaylandClient.h"
 #include "ui/panels/WindowManager.h"
@@ -81,6 +82,12 @@ int main(int argc, char** argv) {
             auto* sessionEvents =
                 new SessionEvents([windowManager] { windowManager->dismissAll(); });
             sessionEvents->start();
+            auto* desktop = new DesktopSettings(windowManager);
+            QObject::connect(desktop, &DesktopSettings::colorSchemeChanged, windowManager,
+                             &WindowManager::setColorScheme);
+            QObject::connect(desktop, &DesktopSettings::reducedMotionChanged, windowManager,
+                             &WindowManager::setReducedMotion);
+            desktop->start();
         },
         Qt::QueuedConnection);
 

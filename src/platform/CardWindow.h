@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <functional>
 #include <memory>
 
@@ -23,6 +24,8 @@ public:
     virtual void show(QPoint at, double opacity) = 0;
     virtual void move(QPoint to) = 0;
     virtual void setOpacity(double opacity) = 0;
+    // Asks the compositor to blur what lies behind `region`, in the card's own coordinates.
+    virtual void blurBehind(const QRect& region) = 0;
     // Above windows mapped since it was shown.
     virtual void raise() = 0;
     virtual void close() = 0;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QTest>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "support/Cards.h"
@@ -174,6 +176,79 @@ TEST_F(WindowManagerTest, FreedMemoryIsReleasedOnceTheColumnStaysEmpty) {
     ASSERT_TRUE(waitUntil([&] { return releases > 0; }));
     QTest::qWait(600);
     EXPECT_EQ(releases, 1);
+}
+
+// The card's material near its top right corner, and its title's colour.
+QColor material(NotifyPanel* panel) {
+    const QImage image = panel->view()->grab().toImage();
+    return image.pixelColor(image.width() - 20, 6);
+}
+QColor title(NotifyPanel* panel) {
+    return panel->view()->findChild<QLabel*>("title")->palette().color(QPalette::WindowText);
+}
+
+TEST_F(WindowManagerTest, CardsTakeTheColourSchemeLiveAndNewOnesStartInIt) {
+    NotifyPanel* a = show("a", NotifyMode::alert);
+    // No longer named once replaced under its identifier, but still on screen.
+    NotifyPanel* replaced = show("x", NotifyMode::countdown);
+    show("x", NotifyMode::info);
+    const QColor palette = material(a);
+    EXPECT_EQ(palette, QColor(0xef, 0xef, 0xef)) << "the application palette's window colour";
+
+    manager->setColorScheme(ColorScheme::dark);
+    NotifyPanel* later = show("later", NotifyMode::info);
+    for (NotifyPanel* p : {a, replaced, manager->panel("x"), later}) {
+        EXPECT_LT(material(p).lightness(), 60) << p->targetFrame().y();
+        EXPECT_GT(title(p).lightness(), 180) << p->targetFrame().y();
+    }
+    manager->setColorScheme(ColorScheme::light);
+    EXPECT_GT(material(replaced).lightness(), 200);
+    EXPECT_LT(title(replaced).lightness(), 60);
+    manager->setColorScheme(ColorScheme::dark);
+    manager->setColorScheme(ColorScheme::noPreference);
+    EXPECT_EQ(material(later), palette);
+}
+
+// Without slides a card fades in and out where it rests and jumps while faded to its new place; it
+// is ready and ends on the same timings as with them.
+TEST_F(WindowManagerTest, ReducedMotionFadesInPlace) {
+    std::set<std::pair<int, int>> seenA, seenB;
+    double opacityAtEnd = -1;
+    QPointer<NotifyPanel> a;
+    manager->show(card("a", NotifyMode::alert), nullptr, [&](std::int64_t code) {
+        opacityAtEnd = a->windowOpacity();
+        results.push_back({"a", code});
+    });
+    a = manager->panel("a");
+    ASSERT_TRUE(waitUntil([&] { return a->pos() == QPoint(1108, 8); })) << "slid in";
+
+    manager->setReducedMotion(true);
+    NotifyPanel* b = show("b", NotifyMode::info);
+    EXPECT_EQ(b->pos(), QPoint(1108, 144)) << "shown where it rests";
+    EXPECT_EQ(b->windowOpacity(), 0.0);
+    a->closeWithCode(0);
+    const auto sample = [&] {
+        if (a) {
+            seenA.insert({a->x(), a->y()});
+        }
+        seenB.insert({b->x(), b->y()});
+        return !results.empty() && b->pos() == QPoint(1108, 8) && b->windowOpacity() == 1.0;
+    };
+    ASSERT_TRUE(waitUntil(sample));
+    EXPECT_EQ(seenA, (std::set<std::pair<int, int>>{{1108, 8}}));
+    EXPECT_EQ(seenB, (std::set<std::pair<int, int>>{{1108, 144}, {1108, 8}}));
+    EXPECT_EQ(opacityAtEnd, 0.0) << "the result comes when the whole fade has run";
+
+    // A restack that leaves a card where it is must not blink it.
+    show("c", NotifyMode::info);
+    manager->dismiss("c");
+    double lowest = 1;
+    waitUntil([&] { return (lowest = std::min(lowest, b->windowOpacity())), false; }, 100ms);
+    EXPECT_EQ(results.size(), 2u);
+    EXPECT_EQ(lowest, 1.0);
+
+    manager->setReducedMotion(false);
+    EXPECT_EQ(show("d", NotifyMode::info)->pos(), QPoint(1458, 96)) << "slides again";
 }
 
 }  // namespace

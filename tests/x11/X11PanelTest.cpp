@@ -74,15 +74,26 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     auto* cm = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr);
     xcb_set_selection_owner(c, owner, cm->atom, XCB_CURRENT_TIME);
     std::free(cm);
+    const auto blur = [](const NotifyPanel& panel) {
+        return run("xprop", {"-id", QString::number(panel.winId()), "-notype",
+                             "_KDE_NET_WM_BLUR_BEHIND_REGION"});
+    };
     {
         NotifyPanel composited(card("c", NotifyMode::alert), nullptr);
         EXPECT_TRUE(composited.testAttribute(Qt::WA_TranslucentBackground));
         EXPECT_TRUE(composited.mask().isEmpty());
+        // Behind the card's rounded rectangle, in window coordinates.
+        const QRect shown = composited.view()->geometry();
+        EXPECT_EQ(blur(composited), QString("_KDE_NET_WM_BLUR_BEHIND_REGION = 0, %1, 320, %2\n")
+                                        .arg(shown.y())
+                                        .arg(shown.height())
+                                        .toStdString());
     }
     xcb_destroy_window(c, owner);
     NotifyPanel shaped(card("s", NotifyMode::alert), nullptr);
     EXPECT_FALSE(shaped.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_FALSE(shaped.mask().isEmpty()) << "shaped to the rounded card";
+    EXPECT_THAT(blur(shaped), HasSubstr("not found"));
 }
 
 TEST(X11PanelTest, EveryCardIsMarkedLikeTheFirst) {

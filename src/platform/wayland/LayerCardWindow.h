@@ -33,6 +33,8 @@ public:
     void show(QPoint at, double opacity) override;
     void move(QPoint to) override;
     void setOpacity(double opacity) override;
+    // Blur behind a layer surface needs the KDE blur protocol, which is not spoken yet.
+    void blurBehind(const QRect&) override {}
     void raise() override {}
     void close() override;
 

@@ -31,6 +31,12 @@ void X11CardWindow::setOpacity(double opacity) {
     card_.setWindowOpacity(opacity);
 }
 
+void X11CardWindow::blurBehind(const QRect& region) {
+    if (isActive()) {
+        setBlurBehind(card_.winId(), region);
+    }
+}
+
 void X11CardWindow::raise() {
     card_.raise();
 }

@@ -15,6 +15,7 @@ public:
     void show(QPoint at, double opacity) override;
     void move(QPoint to) override;
     void setOpacity(double opacity) override;
+    void blurBehind(const QRect& region) override;
     void raise() override;
     void close() override {}
 

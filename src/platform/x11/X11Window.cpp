@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -96,6 +97,20 @@ void markAsNotification(WId window) {
                       "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY"});
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, xid, atoms[0], XCB_ATOM_ATOM, 32, 1, &atoms[1]);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, xid, atoms[2], XCB_ATOM_ATOM, 32, 4, &atoms[3]);
+    xcb_flush(c);
+}
+
+void setBlurBehind(WId window, const QRect& region) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) {
+        return;
+    }
+    const xcb_atom_t blur = intern<1>(c, {"_KDE_NET_WM_BLUR_BEHIND_REGION"})[0];
+    const std::array<std::uint32_t, 4> rect{
+        static_cast<std::uint32_t>(region.x()), static_cast<std::uint32_t>(region.y()),
+        static_cast<std::uint32_t>(region.width()), static_cast<std::uint32_t>(region.height())};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window), blur,
+                        XCB_ATOM_CARDINAL, 32, rect.size(), rect.data());
     xcb_flush(c);
 }
 

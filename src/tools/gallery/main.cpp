@@ -1,4 +1,6 @@
-// wystrand-notify-gallery OUT_DIR [--scale N]: one PNG per card, named MODE-TYPE-LANG.png.
+// wystrand-notify-gallery OUT_DIR [--scale N] [--scheme light|dark]: one PNG per card, named
+// MODE-TYPE-LANG.png. Without --scheme the cards take the application palette, as the agent does
+// when the desktop states no preference.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -20,8 +22,9 @@ const QStringList modes{"alert", "info", "countdown"};
 const QStringList languages{"en", "es", "vi", "zh", "ko", "ja"};
 
 // The card as its window shows it: centred in the window's fixed frame, transparent around.
-QImage renderCard(const ShowConfig& config, qreal scale) {
+QImage renderCard(const ShowConfig& config, qreal scale, ColorScheme scheme) {
     NotifyPanel panel(config, nullptr);
+    panel.view()->setColorScheme(scheme);
     QImage image(panel.size() * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
@@ -33,7 +36,8 @@ QImage renderCard(const ShowConfig& config, qreal scale) {
 }
 
 int usage() {
-    std::fputs("usage: wystrand-notify-gallery OUT_DIR [--scale N]\n", stderr);
+    std::fputs("usage: wystrand-notify-gallery OUT_DIR [--scale N] [--scheme light|dark]\n",
+               stderr);
     return 2;
 }
 
@@ -52,6 +56,15 @@ int main(int argc, char** argv) {
         if (!ok || scale <= 0 || scale > 8) {
             return usage();
         }
+        args.remove(at, 2);
+    }
+    ColorScheme scheme = ColorScheme::noPreference;
+    if (const qsizetype at = args.indexOf("--scheme"); at >= 0) {
+        const QString name = args.value(at + 1);
+        if (name != "light" && name != "dark") {
+            return usage();
+        }
+        scheme = name == "dark" ? ColorScheme::dark : ColorScheme::light;
         args.remove(at, 2);
     }
     if (args.size() != 1) {
@@ -77,7 +90,8 @@ int main(int argc, char** argv) {
                 request.type = type;
                 request.locale = language;
                 const QString name = QString("%1-%2-%3.png").arg(mode, type, language);
-                if (!renderCard(ShowConfig::from(request), scale).save(out.filePath(name))) {
+                if (!renderCard(ShowConfig::from(request), scale, scheme)
+                         .save(out.filePath(name))) {
                     std::fprintf(stderr, "gallery: cannot write %s\n", qPrintable(name));
                     return 1;
                 }

@@ -1,5 +1,6 @@
 #include "ui/card/CardParts.h"
 
+#include <QAccessible>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -103,9 +104,19 @@ void CountdownBar::advance() {
     }
 }
 
+int CountdownBar::percent() const {
+    return static_cast<int>(std::lround(std::clamp(fraction_, 0.0, 1.0) * 100));
+}
+
 void CountdownBar::setFraction(double fraction) {
     fraction_ = fraction;
     update();
+    // Assistive technology hears whole percents, not every pixel of the fill.
+    if (QAccessible::isActive() && percent() != announcedPercent_) {
+        announcedPercent_ = percent();
+        QAccessibleValueChangeEvent event(this, announcedPercent_);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CountdownBar::paintEvent(QPaintEvent*) {
@@ -124,6 +135,11 @@ void CountdownBar::paintEvent(QPaintEvent*) {
 Divider::Divider(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {
     setFixedHeight(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void Divider::setColor(const QColor& color) {
+    color_ = color;
+    update();
 }
 
 void Divider::paintEvent(QPaintEvent*) {

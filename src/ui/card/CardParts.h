@@ -42,6 +42,8 @@ public:
 
     // Moves the fill linearly to `target` over `milliseconds` (0: at once).
     void animateTo(double target, int milliseconds);
+    // The fill in whole percent, as assistive technology reads it.
+    int percent() const;
 
     QSize sizeHint() const override;
 
@@ -54,6 +56,7 @@ private:
 
     QColor accent_;
     double fraction_ = 0;
+    int announcedPercent_ = 0;
     double from_ = 0;
     double to_ = 0;
     int length_ = 0;
@@ -65,6 +68,7 @@ private:
 class Divider : public QWidget {
 public:
     Divider(const QColor& color, QWidget* parent = nullptr);
+    void setColor(const QColor& color);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

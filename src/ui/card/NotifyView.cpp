@@ -44,6 +44,10 @@ QColor toColor(const Rgba& c) {
     return QColor::fromRgbF(c.red, c.green, c.blue, c.alpha);
 }
 
+Rgba toRgba(const QColor& c) {
+    return {c.redF(), c.greenF(), c.blueF(), c.alphaF()};
+}
+
 QFont systemFont(int pixelSize, QFont::Weight weight,
                  QFontDatabase::SystemFont kind = QFontDatabase::GeneralFont) {
     QFont font = QFontDatabase::systemFont(kind);
@@ -91,14 +95,15 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
     card->addLayout(buildHeaderRow());
     card->addLayout(buildContentRow());
     if (config_.mode != NotifyMode::info) {
-        auto* divider = new Divider(withOpacity(palette().color(QPalette::Mid), 0.12), this);
-        divider->setObjectName(QStringLiteral("divider"));
-        divider->setContentsMargins(cardPadding, 0, cardPadding, 0);
-        card->addWidget(divider);
+        divider_ = new Divider(QColor(), this);
+        divider_->setObjectName(QStringLiteral("divider"));
+        divider_->setContentsMargins(cardPadding, 0, cardPadding, 0);
+        card->addWidget(divider_);
         card->addLayout(config_.mode == NotifyMode::alert ? buildAlertButtons()
                                                           : buildCountdownSection());
     }
     setFixedWidth(cardWidth);
+    setColorScheme(ColorScheme::noPreference);
 }
 
 QLayout* NotifyView::buildHeaderRow() {
@@ -139,23 +144,23 @@ QLayout* NotifyView::buildContentRow() {
     tile->setObjectName(QStringLiteral("glyph"));
     row->addWidget(tile, 0, Qt::AlignTop);
 
-    const QColor text = palette().color(QPalette::WindowText);
     auto* column = new QVBoxLayout;
     column->setSpacing(textSpacing);
     auto addText = [&](const QString& name, const QString& value, int lines, int pixelSize,
-                       QFont::Weight weight, double opacity) {
+                       QFont::Weight weight, LabelLevel level) {
         auto* label = new ElidedTextLabel(onCard(value), lines, this);
         label->setObjectName(name);
         label->setFont(systemFont(pixelSize, weight));
-        setForeground(label, withOpacity(text, opacity));
+        followLook(label, level);
         column->addWidget(label);
         return label;
     };
-    addText(QStringLiteral("title"), config_.title, 2, 13, QFont::DemiBold, 0.85);
-    addText(QStringLiteral("message"), config_.message, 3, 12, QFont::Normal, 0.50);
+    addText(QStringLiteral("title"), config_.title, 2, 13, QFont::DemiBold, LabelLevel::primary);
+    addText(QStringLiteral("message"), config_.message, 3, 12, QFont::Normal,
+            LabelLevel::secondary);
     if (config_.detail && !config_.detail->isEmpty()) {
-        auto* detail =
-            addText(QStringLiteral("detail"), *config_.detail, 0, 11, QFont::Normal, 0.26);
+        auto* detail = addText(QStringLiteral("detail"), *config_.detail, 0, 11, QFont::Normal,
+                               LabelLevel::tertiary);
         detail->setContentsMargins(0, detailTopPadding, 0, 0);
     }
     column->addStretch(1);
@@ -172,7 +177,7 @@ QLayout* NotifyView::buildAlertButtons() {
     auto* secondary = new PlainButton(onCard(config_.secondary), this);
     secondary->setObjectName(QStringLiteral("secondary"));
     secondary->setFont(systemFont(12, QFont::Normal));
-    setForeground(secondary, withOpacity(palette().color(QPalette::WindowText), 0.50));
+    followLook(secondary, LabelLevel::secondary);
     connect(secondary, &QAbstractButton::clicked, this, [this] { send(2); });
     row->addWidget(secondary, 0, Qt::AlignVCenter);
     row->addStretch(1);
@@ -204,7 +209,7 @@ QLayout* NotifyView::buildCountdownSection() {
     auto* skip = new PlainButton(onCard(config_.skip), this);
     skip->setObjectName(QStringLiteral("skip"));
     skip->setFont(systemFont(11, QFont::Normal));
-    setForeground(skip, withOpacity(palette().color(QPalette::WindowText), 0.26));
+    followLook(skip, LabelLevel::tertiary);
     connect(skip, &QAbstractButton::clicked, this, [this] { send(2); });
     skipRow->addWidget(skip, 0, Qt::AlignVCenter);
     section->addLayout(skipRow);
@@ -214,6 +219,33 @@ QLayout* NotifyView::buildCountdownSection() {
 void NotifyView::setTranslucent(bool translucent) {
     translucent_ = translucent;
     update();
+}
+
+void NotifyView::setColorScheme(ColorScheme scheme) {
+    switch (scheme) {
+        case ColorScheme::dark:
+            look_ = CardLook::dark();
+            break;
+        case ColorScheme::light:
+            look_ = CardLook::light();
+            break;
+        case ColorScheme::noPreference:
+            look_ = CardLook::from(toRgba(palette().color(QPalette::Window)),
+                                   toRgba(palette().color(QPalette::WindowText)),
+                                   toRgba(palette().color(QPalette::Mid)));
+            break;
+    }
+    for (const auto& [widget, level] : followingLook_) {
+        setForeground(widget, toColor(look_.label(level)));
+    }
+    if (divider_ != nullptr) {
+        divider_->setColor(toColor(look_.divider));
+    }
+    update();
+}
+
+void NotifyView::followLook(QWidget* widget, LabelLevel level) {
+    followingLook_.emplace_back(widget, level);
 }
 
 void NotifyView::setVisibleCard(const QRect& visible) {
@@ -237,15 +269,14 @@ void NotifyView::paintEvent(QPaintEvent*) {
     const QRectF bounds(visibleCard_.value_or(rect()));
     QPainterPath card;
     card.addRoundedRect(bounds, cardCornerRadius, cardCornerRadius);
-    painter.fillPath(card,
-                     withOpacity(palette().color(QPalette::Window), translucent_ ? 0.92 : 1.0));
+    painter.fillPath(card, toColor(look_.backgroundFor(translucent_)));
 
     // The stroke lies wholly inside the shape.
     const qreal inset = borderWidth / 2;
     QPainterPath edge;
     edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cardCornerRadius - inset,
                         cardCornerRadius - inset);
-    painter.setPen(QPen(withOpacity(palette().color(QPalette::WindowText), 0.08), borderWidth));
+    painter.setPen(QPen(toColor(look_.border), borderWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(edge);
 }

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
+#include "core/look/CardLook.h"
 #include "core/message/ShowConfig.h"
 #include "ui/card/TimerDelay.h"
 
@@ -15,6 +17,7 @@ class QLabel;
 namespace wystrand {
 
 class CountdownBar;
+class Divider;
 
 // The countdown clock text: whole minutes (never folded into hours) and seconds, "%02d:%02d".
 QString clockText(std::int64_t seconds);
@@ -23,8 +26,8 @@ QString clockText(std::int64_t seconds);
 // result code through onResult when a button, its display timer or its countdown ends it:
 // 0 for the accepting action or a card that ran its course, 2 for one put off or skipped.
 //
-// Children carry object names for tests: "eyebrow", "clock", "glyph", "title", "message",
-// "detail", "primary", "secondary", "skip", "progress", "divider".
+// Children carry object names for tests and the accessible view: "eyebrow", "clock", "glyph",
+// "title", "message", "detail", "primary", "secondary", "skip", "progress", "divider".
 class NotifyView : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +39,9 @@ public:
 
     // Behind a compositor the card background lets the desktop through a little.
     void setTranslucent(bool translucent);
+
+    // The light or dark look, or with no preference the application palette's; repaints at once.
+    void setColorScheme(ColorScheme scheme);
 
     // The card's own height at its fixed width.
     int naturalHeight() const;
@@ -58,6 +64,8 @@ private:
     void tickCountdown();
     void countdownStep();
     void send(std::int64_t code);
+    // The widget is drawn in the look's label colour of `level`, now and at every change.
+    void followLook(QWidget* widget, LabelLevel level);
 
     ShowConfig config_;
     ResultCallback onResult_;
@@ -70,6 +78,9 @@ private:
 
     QColor accent_;
     QColor tint_;
+    CardLook look_;
+    std::vector<std::pair<QWidget*, LabelLevel>> followingLook_;
+    Divider* divider_ = nullptr;
     QLabel* clock_ = nullptr;
     CountdownBar* bar_ = nullptr;
     QTimer displayTimer_;

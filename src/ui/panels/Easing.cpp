@@ -24,4 +24,10 @@ QEasingCurve easeIn() {
     return cubicBezier({0.42, 0}, {1, 1});
 }
 
+QEasingCurve jumpHalfway() {
+    QEasingCurve curve;
+    curve.setCustomType([](qreal progress) -> qreal { return progress < 0.5 ? 0 : 1; });
+    return curve;
+}
+
 }  // namespace wystrand

@@ -8,5 +8,7 @@ namespace wystrand {
 QEasingCurve easeOut();
 // cubic-bezier(0.42, 0, 1, 1): slide-out.
 QEasingCurve easeIn();
+// Nothing until halfway, then all of it: a move that jumps while its card is faded out.
+QEasingCurve jumpHalfway();
 
 }  // namespace wystrand

@@ -8,6 +8,7 @@
 
 #include "core/card/CardGeometry.h"
 #include "platform/CardWindow.h"
+#include "ui/card/CardAccessible.h"
 #include "ui/card/NotifyView.h"
 #include "ui/panels/Easing.h"
 
@@ -24,6 +25,8 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
       timing_(timing) {
+    // Before Qt can first ask how assistive technology should see this window.
+    installCardAccessibility();
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     // Lost by the window system (its output went): ends as if dismissed.
@@ -66,6 +69,9 @@ void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose) {
     onClose_ = std::move(onClose);
     setFixedSize(cardWidth, cardHeight(config.mode));
     embed(config);
+    if (composited_) {
+        window_->blurBehind(view_->geometry().intersected(rect()));
+    }
 }
 
 void NotifyPanel::embed(const ShowConfig& config) {
@@ -96,7 +102,7 @@ void NotifyPanel::embed(const ShowConfig& config) {
 
 void NotifyPanel::slideIn(const QRect& to) {
     targetFrame_ = to;
-    window_->show(QPoint(to.x() + slideDistance, to.y()), 0.0);
+    window_->show(QPoint(to.x() + slideOffset(), to.y()), 0.0);
     startMove(to.topLeft(), timing_.slideIn, easeOut());
 
     auto* fade = new QPropertyAnimation(this, "cardOpacity", this);
@@ -113,8 +119,25 @@ void NotifyPanel::placeAt(const QRect& to) {
 }
 
 void NotifyPanel::animateTo(int y) {
+    // A restack asks every card to move; a faded one that stays put would blink.
+    if (reducedMotion_ && y == targetFrame_.y()) {
+        return;
+    }
     targetFrame_.moveTop(y);
-    startMove(targetFrame_.topLeft(), timing_.move, easeOut());
+    startMove(targetFrame_.topLeft(), timing_.move, reducedMotion_ ? jumpHalfway() : easeOut());
+    if (!reducedMotion_ || dismissed_) {
+        return;
+    }
+    // Out and back in, changing place while unseen; a closing card's own fade goes on instead.
+    if (fadeIn_) {
+        fadeIn_->stop();
+    }
+    auto* fade = new QPropertyAnimation(this, "cardOpacity", this);
+    fade->setKeyValueAt(0.5, 0.0);
+    fade->setEndValue(1.0);
+    fade->setDuration(static_cast<int>(timing_.move.count()));
+    fadeIn_ = fade;
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void NotifyPanel::jumpTo(int y) {
@@ -138,8 +161,8 @@ void NotifyPanel::closeWithCode(std::int64_t code) {
     // Out of sight (a burst's cards below the screen's bottom edge) the slide-out would only
     // cost window moves.
     if (screen() != nullptr && screen()->geometry().intersects(geometry())) {
-        startMove(QPoint(targetFrame_.x() + slideDistance, targetFrame_.y()), timing_.close,
-                  easeIn());
+        startMove(QPoint(targetFrame_.x() + slideOffset(), targetFrame_.y()), timing_.close,
+                  reducedMotion_ ? jumpHalfway() : easeIn());
     }
 
     // The close completes from its own group: a restack may replace the slide-out move
@@ -170,6 +193,10 @@ void NotifyPanel::startMove(QPoint to, std::chrono::milliseconds length,
     animation->setEasingCurve(curve);
     move_ = animation;
     animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+int NotifyPanel::slideOffset() const {
+    return reducedMotion_ ? 0 : slideDistance;
 }
 
 void NotifyPanel::finishClose(std::int64_t code, const CloseCallback& onClose) {

@@ -46,6 +46,10 @@ public:
     // Effective once; later calls and their codes are dropped.
     void closeWithCode(std::int64_t code);
 
+    // With reduced motion the card fades where it is instead of sliding. Every motion keeps its
+    // length, so the card is ready and ends exactly when it would have.
+    void setReducedMotion(bool reduced) { reducedMotion_ = reduced; }
+
     // Where the card rests, or is moving to.
     QRect targetFrame() const { return targetFrame_; }
     NotifyView* view() const { return view_; }
@@ -58,6 +62,7 @@ private:
     void setCardPos(QPoint at);
     void setCardOpacity(qreal opacity);
     void startMove(QPoint to, std::chrono::milliseconds length, const QEasingCurve& curve);
+    int slideOffset() const;
     void finishClose(std::int64_t code, const CloseCallback& onClose);
 
     PanelTiming timing_;
@@ -66,8 +71,10 @@ private:
     bool dismissed_ = false;
     bool composited_ = false;
     std::unique_ptr<CardWindow> window_;
+    bool reducedMotion_ = false;
     NotifyView* view_ = nullptr;
     QPointer<QPropertyAnimation> move_;
+    // The fade that brings the card in, or back in after a faded move.
     QPointer<QPropertyAnimation> fadeIn_;
 };
 

@@ -8,6 +8,7 @@
 #endif
 
 #include "core/panels/StackLayout.h"
+#include "ui/card/NotifyView.h"
 #include "ui/panels/MainScreen.h"
 #include "ui/panels/NotifyPanel.h"
 
@@ -85,6 +86,10 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
             onResult(code);
         }
     });
+    panel->view()->setColorScheme(colorScheme);
+    panel->setReducedMotion(reducedMotion);
+    connect(this, &WindowManager::colorSchemeChanged, panel->view(), &NotifyView::setColorScheme);
+    connect(this, &WindowManager::reducedMotionChanged, panel, &NotifyPanel::setReducedMotion);
     releaseTimer.stop();
     panels[card] = panel;
     // Below the screen's bottom edge a slide would only cost window moves.
@@ -143,6 +148,16 @@ void WindowManager::dismissAll() {
             panel->closeWithCode(2);
         }
     }
+}
+
+void WindowManager::setColorScheme(ColorScheme scheme) {
+    colorScheme = scheme;
+    emit colorSchemeChanged(scheme);
+}
+
+void WindowManager::setReducedMotion(bool reduced) {
+    reducedMotion = reduced;
+    emit reducedMotionChanged(reduced);
 }
 
 NotifyPanel* WindowManager::live(CardHandle card) const {

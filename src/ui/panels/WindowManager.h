@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/look/CardLook.h"
 #include "core/panels/CardColumn.h"
 #include "core/panels/PanelStack.h"
 #include "ui/panels/PanelTiming.h"
@@ -37,10 +38,19 @@ public:
     void dismiss(const QString& id) override;
     void dismissAll() override;
 
+    // The desktop's preferences, for the cards on screen now and for every card shown later.
+    void setColorScheme(ColorScheme scheme);
+    void setReducedMotion(bool reduced);
+
     // The newest card on screen under `id`, if any.
     NotifyPanel* panel(const QString& id) const;
     // The identifiers of the cards in the column, topmost first; one may stand twice.
     std::vector<QString> order() const;
+
+signals:
+    // Every live card follows these, whether or not it is still named under its identifier.
+    void colorSchemeChanged(ColorScheme scheme);
+    void reducedMotionChanged(bool reduced);
 
 private:
     NotifyPanel* live(CardHandle card) const;
@@ -50,6 +60,8 @@ private:
     void prepareSpare();
 
     PanelTiming timing;
+    ColorScheme colorScheme = ColorScheme::noPreference;
+    bool reducedMotion = false;
     // Every card from its show until it has finished closing; the windows follow it.
     CardColumn column;
     // A panel deletes itself once it has closed and told us.

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDeadlineTimer>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+
+#include "platform/portal/DesktopSettings.h"
+#include "support/FakePortal.h"
+#include "support/PrivateBus.h"
+
+namespace wystrand {
+
+void PrintTo(ColorScheme scheme, std::ostream* out) {
+    *out << (scheme == ColorScheme::dark    ? "dark"
+             : scheme == ColorScheme::light ? "light"
+                                            : "no preference");
+}
+
+namespace {
+
+using test::FakePortal;
+using test::kColorScheme;
+using test::kGnomeAnimations;
+using test::kKdeAnimationFactor;
+using test::kReducedMotion;
+
+class DesktopSettingsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        buses_ = std::make_unique<test::PrivateBus>();
+        ASSERT_TRUE(buses_->start());
+        setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
+    }
+    static void TearDownTestSuite() { buses_.reset(); }
+
+    std::unique_ptr<FakePortal> portal(uint version) {
+        auto fake =
+            std::make_unique<FakePortal>(QString::fromStdString(buses_->sessionAddress()), version);
+        EXPECT_TRUE(fake->start());
+        return fake;
+    }
+    // Runs the event loop until a call to the portal's name, sent now, is answered, and then a few
+    // passes more: every reply and signal the portal sent before has been handled by then.
+    static void settle() {
+        const QDBusPendingCall call =
+            QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+                "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+                "org.freedesktop.DBus.Peer", "Ping"));
+        const QDeadlineTimer deadline(5000);
+        for (int passes = 4; passes > 0 && !deadline.hasExpired(); passes -= call.isFinished()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        EXPECT_TRUE(call.isFinished());
+    }
+    // Started against whatever serves the portal now, once its answers are in.
+    std::unique_ptr<DesktopSettings> started(const FakePortal* fake, int reads = 4) {
+        auto settings = std::make_unique<DesktopSettings>();
+        settings->start();
+        for (QDeadlineTimer deadline(5000);
+             fake && fake->reads() < reads && !deadline.hasExpired();) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        settle();
+        return settings;
+    }
+
+    static inline std::unique_ptr<test::PrivateBus> buses_;
+};
+
+struct Reply {
+    const char* name;
+    FakePortal::Key key;
+    QVariant value;
+    ColorScheme scheme;
+    bool reduced;
+};
+
+// Each value as the portal's first answer, through both versions of the interface.
+TEST_F(DesktopSettingsTest, FirstAnswersInBothShapes) {
+    const Reply replies[] = {
+        {"dark", kColorScheme, 1u, ColorScheme::dark, false},
+        {"light", kColorScheme, 2u, ColorScheme::light, false},
+        {"no preference", kColorScheme, 0u, ColorScheme::noPreference, false},
+        {"unknown scheme", kColorScheme, 7u, ColorScheme::noPreference, false},
+        {"scheme as text", kColorScheme, "dark", ColorScheme::noPreference, false},
+        {"scheme as int32", kColorScheme, 1, ColorScheme::noPreference, false},
+        {"reduced motion", kReducedMotion, 1u, ColorScheme::noPreference, true},
+        {"full motion", kReducedMotion, 0u, ColorScheme::noPreference, false},
+        {"reduced motion as bool", kReducedMotion, true, ColorScheme::noPreference, false},
+        {"GNOME without animations", kGnomeAnimations, false, ColorScheme::noPreference, true},
+        {"GNOME with animations", kGnomeAnimations, true, ColorScheme::noPreference, false},
+        {"GNOME as number", kGnomeAnimations, 0u, ColorScheme::noPreference, false},
+        {"KDE factor 0", kKdeAnimationFactor, 0.0, ColorScheme::noPreference, true},
+        {"KDE factor 0.5", kKdeAnimationFactor, 0.5, ColorScheme::noPreference, false},
+        {"KDE factor as text", kKdeAnimationFactor, "0", ColorScheme::noPreference, false},
+    };
+    for (const uint version : {1u, 2u}) {
+        for (const Reply& reply : replies) {
+            SCOPED_TRACE(testing::Message() << reply.name << ", version " << version);
+            const auto fake = portal(version);
+            fake->set(reply.key, reply.value);
+            const auto settings = started(fake.get());
+            EXPECT_EQ(settings->colorScheme(), reply.scheme);
+            EXPECT_EQ(settings->reducedMotion(), reply.reduced);
+        }
+    }
+}
+
+TEST_F(DesktopSettingsTest, ChangesAreFollowedLiveAndBadOnesMeanNoPreference) {
+    const auto fake = portal(1);
+    fake->set(kColorScheme, 1u);
+    const auto settings = started(fake.get());
+    std::vector<ColorScheme> schemes;
+    std::vector<bool> motion;
+    QObject::connect(settings.get(), &DesktopSettings::colorSchemeChanged,
+                     [&](ColorScheme scheme) { schemes.push_back(scheme); });
+    QObject::connect(settings.get(), &DesktopSettings::reducedMotionChanged,
+                     [&](bool reduced) { motion.push_back(reduced); });
+
+    for (const QVariant& value : {QVariant(2u), QVariant(2u), QVariant("light"), QVariant(1u),
+                                  QVariant(3u), QVariant(1u), QVariant(0u)}) {
+        fake->change(kColorScheme, value);
+    }
+    // Two sources ask for less motion; it comes back only once neither does.
+    for (const auto& [key, value] : {std::pair{kGnomeAnimations, QVariant(false)},
+                                     {kKdeAnimationFactor, QVariant(0.0)},
+                                     {kGnomeAnimations, QVariant(true)},
+                                     {kKdeAnimationFactor, QVariant("fast")},
+                                     {kReducedMotion, QVariant(1u)},
+                                     {kReducedMotion, QVariant(0u)}}) {
+        fake->change(key, value);
+    }
+    fake->change({"org.freedesktop.appearance", "accent-color"}, 1u);
+    // Dark, but not in a variant, or from a sender that does not own the portal's name.
+    fake->change(kColorScheme, 1u, false);
+    QDBusMessage spoof = QDBusMessage::createSignal(
+        "/org/freedesktop/portal/desktop", "org.freedesktop.portal.Settings", "SettingChanged");
+    spoof << kColorScheme.first << kColorScheme.second << QVariant::fromValue(QDBusVariant(1u));
+    QDBusConnection::connectToBus(QString::fromStdString(buses_->sessionAddress()), "spoof")
+        .send(spoof);
+    settle();
+    EXPECT_EQ(schemes, (std::vector{ColorScheme::light, ColorScheme::noPreference,
+                                    ColorScheme::dark, ColorScheme::noPreference, ColorScheme::dark,
+                                    ColorScheme::noPreference}));
+    EXPECT_EQ(motion, (std::vector{true, false, true, false}));
+}
+
+TEST_F(DesktopSettingsTest, AChangeHeardBeforeTheFirstAnswerWins) {
+    const auto fake = portal(2);
+    fake->set(kColorScheme, 1u);
+    fake->hold(true);
+    const auto settings = started(fake.get());
+    fake->change(kColorScheme, 2u);
+    settle();
+    fake->set(kColorScheme, 1u);  // the held answer is older than the change
+    fake->release();
+    settle();
+    EXPECT_EQ(settings->colorScheme(), ColorScheme::light);
+}
+
+TEST_F(DesktopSettingsTest, NoPortalOrARefusingOneGivesNoPreferenceUntilOneAnswers) {
+    auto fake = portal(1);
+    fake->set(kColorScheme, 1u);
+    fake->set(kGnomeAnimations, false);
+    fake->refuse(true);
+    EXPECT_EQ(started(fake.get(), 0)->colorScheme(), ColorScheme::noPreference);
+
+    fake.reset();
+    const auto settings = started(nullptr);
+    EXPECT_EQ(settings->colorScheme(), ColorScheme::noPreference);
+    EXPECT_FALSE(settings->reducedMotion());
+    // A portal that starts later is asked then.
+    fake = portal(1);
+    fake->set(kColorScheme, 1u);
+    fake->set(kGnomeAnimations, false);
+    for (QDeadlineTimer deadline(5000); fake->reads() < 4 && !deadline.hasExpired();) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    settle();
+    EXPECT_EQ(settings->colorScheme(), ColorScheme::dark);
+    EXPECT_TRUE(settings->reducedMotion());
+}
+
+}  // namespace
+}  // namespace wystrand
