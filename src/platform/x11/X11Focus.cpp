@@ -2,29 +2,15 @@
 
 #include <xcb/xcb.h>
 
-#include <QByteArray>
-#include <QGuiApplication>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "platform/x11/X11Connection.h"
+
 namespace wystrand::x11 {
 
 namespace {
-
-xcb_connection_t* connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return nullptr;
-    }
-    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return app ? app->connection() : nullptr;
-}
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Every reply is taken with its error slot: an error left to the event queue would reach Qt,
 // which prints it. A window named by a stale _NET_ACTIVE_WINDOW may be gone by now.
@@ -39,14 +25,7 @@ Reply<T> take(T* (*reply)(xcb_connection_t*, Cookie, xcb_generic_error_t**), xcb
 
 // The root of the screen that DISPLAY names ("host:display.screen"), as Qt connected to it.
 xcb_window_t rootWindow(xcb_connection_t* c) {
-    const QByteArray display = qgetenv("DISPLAY");
-    const int colon = display.lastIndexOf(':');
-    const int dot = display.indexOf('.', colon < 0 ? 0 : colon);
-    bool ok = dot >= 0;
-    int number = ok ? display.mid(dot + 1).toInt(&ok) : 0;
-    if (!ok || number < 0) {
-        number = 0;
-    }
+    int number = screenNumber();
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (; it.rem > 0 && number > 0; --number) {
         xcb_screen_next(&it);

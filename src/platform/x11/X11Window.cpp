@@ -3,7 +3,6 @@
 #include <xcb/xcb.h>
 
 #include <QByteArray>
-#include <QGuiApplication>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -14,21 +13,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/x11/X11Connection.h"
+
 namespace wystrand::x11 {
 
 namespace {
-
-xcb_connection_t* connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return nullptr;
-    }
-    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return app ? app->connection() : nullptr;
-}
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
 
 // Atom numbers last as long as the X server. Each name is interned once, and the names that one
 // call needs are asked for together: one round trip at most, where a card used to wait for nine.
@@ -63,19 +52,6 @@ std::array<xcb_atom_t, N> intern(xcb_connection_t* c, const std::array<const cha
         }
     }
     return atoms;
-}
-
-// The screen number of "host:display.screen"; 0 when absent.
-int screenNumber() {
-    const QByteArray display = qgetenv("DISPLAY");
-    const int colon = display.lastIndexOf(':');
-    const int dot = display.indexOf('.', colon < 0 ? 0 : colon);
-    if (dot < 0) {
-        return 0;
-    }
-    bool ok = false;
-    const int n = display.mid(dot + 1).toInt(&ok);
-    return ok && n >= 0 ? n : 0;
 }
 
 }  // namespace
