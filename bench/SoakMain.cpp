@@ -291,8 +291,8 @@ void soakFaults(Harness& h, Process& agent) {
     check(back && agent.running() && h.count("ready", qid("half")) == 0,
           "after a peer vanished mid-record: reconnected, answers a ping, the half record ignored");
 
-    // The peer vanishes while the agent writes to it: pings pile up unanswered until the agent's
-    // writes block on a full socket, then the connection goes.
+    // The peer vanishes while the agent writes to it: pings pile up unanswered until the socket is
+    // full and the pongs wait in the agent's backlog, then the connection goes.
     std::string pings;
     for (int i = 0; i < 200000; ++i) {
         pings += "{\"op\":\"ping\"}\n";
