@@ -73,7 +73,6 @@ protected:
         });
         return found;
     }
-    // The screen's colour at one point.
     QColor pixel(int x, int y) const {
         const RunResult shot =
             run({"import", "-window", "root", "-crop", QString("1x1+%1+%2").arg(x).arg(y), "txt:-"},
@@ -83,7 +82,6 @@ protected:
     }
     // The material near the top right corner of the card whose top is at `top`.
     QColor material(int top) const { return pixel(1400, top + 12); }
-    // Waits for that card to rest in a dark or a light material.
     bool cardIs(int top, bool dark) {
         return spinUntil([&] {
             const int lightness = material(top).lightness();

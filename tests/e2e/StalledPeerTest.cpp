@@ -97,7 +97,6 @@ protected:
         ASSERT_TRUE(send(R"({"op":"show","id":")" + id + R"(","mode":")" + mode +
                          R"(","duration":)" + std::to_string(duration) + "}\n"));
     }
-    // The agent's card windows on screen, looked at until there are `count` of them.
     bool cardsOnScreen(int count) {
         for (QDeadlineTimer deadline(kPatience); !deadline.hasExpired(); QThread::msleep(20)) {
             const std::string out = run({"xdotool", "search", "--onlyvisible", "--pid",

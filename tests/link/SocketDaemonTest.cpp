@@ -87,7 +87,6 @@ private:
     std::string partial_;
 };
 
-// The test plays the cards through the callbacks.
 class FakePanelStack : public PanelStack {
 public:
     struct Card {
@@ -139,7 +138,6 @@ protected:
     int count(const PipeMsg& record) const {
         return static_cast<int>(std::ranges::count(listener_->lines, record.encode()));
     }
-    // The lines of the current peer but heartbeats.
     std::vector<std::string> records() const {
         std::vector<std::string> lines = listener_->lines;
         std::erase(lines, PipeMsg::heartbeat().encode());

@@ -58,15 +58,18 @@ protected:
         }
         EXPECT_TRUE(call.isFinished());
     }
-    // Started against whatever serves the portal now, once its answers are in.
-    std::unique_ptr<DesktopSettings> started(const FakePortal* fake, int reads = 4) {
-        auto settings = std::make_unique<DesktopSettings>();
-        settings->start();
+    static void answered(const FakePortal* fake, int reads = 4) {
         for (QDeadlineTimer deadline(5000);
              fake && fake->reads() < reads && !deadline.hasExpired();) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
         settle();
+    }
+    // Started against whatever serves the portal now, once its answers are in.
+    std::unique_ptr<DesktopSettings> started(const FakePortal* fake, int reads = 4) {
+        auto settings = std::make_unique<DesktopSettings>();
+        settings->start();
+        answered(fake, reads);
         return settings;
     }
 
@@ -81,7 +84,6 @@ struct Reply {
     bool reduced;
 };
 
-// Each value as the portal's first answer, through both versions of the interface.
 TEST_F(DesktopSettingsTest, FirstAnswersInBothShapes) {
     const Reply replies[] = {
         {"dark", kColorScheme, 1u, ColorScheme::dark, false},
@@ -179,10 +181,7 @@ TEST_F(DesktopSettingsTest, NoPortalOrARefusingOneGivesNoPreferenceUntilOneAnswe
     fake = portal(1);
     fake->set(kColorScheme, 1u);
     fake->set(kGnomeAnimations, false);
-    for (QDeadlineTimer deadline(5000); fake->reads() < 4 && !deadline.hasExpired();) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    settle();
+    answered(fake.get());
     EXPECT_EQ(settings->colorScheme(), ColorScheme::dark);
     EXPECT_TRUE(settings->reducedMotion());
 }

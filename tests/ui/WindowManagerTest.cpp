@@ -23,7 +23,6 @@ using test::card;
 using test::waitUntil;
 using Results = std::vector<std::pair<QString, std::int64_t>>;
 
-// The card windows are tested through the manager that places and closes them.
 struct WindowManagerTest : testing::Test {
     ~WindowManagerTest() override {
         manager.reset();

@@ -21,7 +21,6 @@ const QString kCtl = WYSTRAND_CTL;
 
 class BackendTest : public ::testing::Test {
 protected:
-    // A compositor of `kind`, or the test skips saying why.
     WaylandServer& compositor(WaylandServer::Kind kind) {
         servers_.push_back(std::make_unique<WaylandServer>(kind));
         if (!servers_.back()->start()) {

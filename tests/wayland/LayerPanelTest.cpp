@@ -64,16 +64,9 @@ protected:
         }
         return found;
     }
-    // Screenshots until `done` holds for one of them; that one is kept in `shot_`.
     template <typename Predicate>
     bool shotUntil(Predicate done, std::chrono::milliseconds timeout = 5s) {
-        const bool ok = test::waitUntil(
-            [&] {
-                shot_ = screenshot();
-                return done(shot_);
-            },
-            timeout);
-        return ok;
+        return test::waitUntil([&] { return done(shot_ = screenshot()); }, timeout);
     }
 
     QImage shot_;

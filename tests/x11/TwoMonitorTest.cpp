@@ -18,7 +18,6 @@
 #include "ui/panels/NotifyPanel.h"
 #include "ui/panels/WindowManager.h"
 
-// Failures print the frame rather than its bytes.
 void PrintTo(const QRect& r, std::ostream* os) {
     *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
 }
