@@ -72,13 +72,20 @@ bool WaylandServer::start() {
         why_ = std::string(program) + " is not installed (scripts/deps test installs it)";
         return false;
     }
+    const bool asNobody = kind_ == Kind::sway && getuid() == 0;
+    // wlroots allocates its outputs' buffers with shm_open: a chroot that binds /dev without its
+    // tmpfs leaves /dev/shm to root alone, and sway then runs but draws nothing.
+    struct stat shm {};
+    if (asNobody && (stat("/dev/shm", &shm) != 0 || (shm.st_mode & S_IWOTH) == 0)) {
+        why_ = "/dev/shm is not writable for the compositor's user (nobody): sway could not draw";
+        return false;
+    }
     char tmpl[] = "/tmp/wystrand-wayland-XXXXXX";
     if (mkdtemp(tmpl) == nullptr) {
         why_ = "no runtime directory";
         return false;
     }
     dir_ = tmpl;
-    const bool asNobody = kind_ == Kind::sway && getuid() == 0;
     const std::string config = dir_ + "/config";
     std::ofstream(config) << "xwayland disable\noutput HEADLESS-1 resolution 1440x875\n";
     if (asNobody &&
