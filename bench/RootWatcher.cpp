@@ -1,5 +1,6 @@
 #include "bench/RootWatcher.h"
 
+#include <xcb/composite.h>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
@@ -25,6 +26,7 @@ bool RootWatcher::open(const std::string& display) {
     for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
         xcb_screen_next(&it);
     }
+    root_ = it.data->root;
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_void_cookie_t cookie =
         xcb_change_window_attributes_checked(connection_, it.data->root, XCB_CW_EVENT_MASK, &mask);
@@ -42,6 +44,30 @@ bool RootWatcher::open(const std::string& display) {
         }
     }
     return true;
+}
+
+bool RootWatcher::redirectWindows(bool on) {
+    if (connection_ == nullptr) {
+        return false;
+    }
+    const xcb_query_extension_reply_t* composite =
+        xcb_get_extension_data(connection_, &xcb_composite_id);
+    if (composite == nullptr || composite->present == 0) {
+        return false;
+    }
+    xcb_composite_query_version_reply_t* version = xcb_composite_query_version_reply(
+        connection_, xcb_composite_query_version(connection_, 0, 4), nullptr);
+    if (version == nullptr) {
+        return false;
+    }
+    std::free(version);
+    const xcb_void_cookie_t cookie = on ? xcb_composite_redirect_subwindows_checked(
+                                              connection_, root_, XCB_COMPOSITE_REDIRECT_MANUAL)
+                                        : xcb_composite_unredirect_subwindows_checked(
+                                              connection_, root_, XCB_COMPOSITE_REDIRECT_MANUAL);
+    xcb_generic_error_t* error = xcb_request_check(connection_, cookie);
+    std::free(error);
+    return error == nullptr;
 }
 
 // Made when the window is created, so that no drawing after its map can come before it.

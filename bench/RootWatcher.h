@@ -31,6 +31,10 @@ public:
     bool open(const std::string& display);
     int fd() const;
     bool seesDrawing() const { return damageEvent_ != 0; }
+    // While on, every top-level draws into a pixmap of its own, on screen or not, as under a
+    // compositor (that shows nothing here): a card still beyond the screen's edge for its
+    // slide-in reports its drawing too. False when the server lacks Composite.
+    bool redirectWindows(bool on);
     // Appends every change that has arrived, without blocking.
     void drain(std::vector<Change>& out);
 
@@ -39,6 +43,7 @@ private:
 
     xcb_connection_t* connection_ = nullptr;
     std::uint8_t damageEvent_ = 0;  // 0: the server has no DAMAGE extension
+    std::uint32_t root_ = 0;
 };
 
 }  // namespace wystrand::bench

@@ -78,5 +78,25 @@ TEST(ElidedTextLabelTest, NeverCutsASurrogatePair) {
     }
 }
 
+// Layouts are kept per width; a new text or font must never be measured by an old one.
+TEST(ElidedTextLabelTest, ANewTextOrFontIsLaidOutAfresh) {
+    ElidedTextLabel label(words(40), 0);
+    const int wide = label.heightForWidth(300);
+    const int narrow = label.heightForWidth(150);
+    EXPECT_GT(narrow, wide);
+    EXPECT_EQ(label.heightForWidth(300), wide);
+
+    label.setText(QStringLiteral("short"));
+    EXPECT_EQ(label.shownLines(150), QStringList{"short"});
+    EXPECT_LT(label.heightForWidth(150), narrow);
+    const QSize shortHint = label.sizeHint();
+
+    QFont larger = label.font();
+    larger.setPixelSize(40);
+    label.setFont(larger);
+    EXPECT_GT(label.heightForWidth(150), QFontMetricsF(larger).height() - 1);
+    EXPECT_GT(label.sizeHint().width(), shortHint.width());
+}
+
 }  // namespace
 }  // namespace wystrand

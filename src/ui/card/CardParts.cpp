@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "core/card/CardGeometry.h"
+#include "ui/card/CardFonts.h"
 
 namespace wystrand {
 
@@ -32,11 +33,7 @@ void fillCapsule(QPainter& painter, const QRectF& rect, const QColor& color) {
 GlyphTile::GlyphTile(const QString& glyph, const QColor& background, QWidget* parent)
     : QWidget(parent), glyph_(glyph), background_(background) {
     setFixedSize(tileSize, tileSize);
-    // Without the colour font first, U+2139 U+FE0F falls to a black-and-white glyph.
-    QFont emoji = font();
-    emoji.setFamilies({QStringLiteral("Noto Color Emoji"), emoji.family()});
-    emoji.setPixelSize(glyphPixelSize);
-    setFont(emoji);
+    setFont(glyphFont(font(), glyphPixelSize));
 }
 
 void GlyphTile::paintEvent(QPaintEvent*) {

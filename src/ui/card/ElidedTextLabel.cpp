@@ -37,6 +37,32 @@ ElidedTextLabel::ElidedTextLabel(const QString& text, int maxLines, QWidget* par
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
 }
 
+void ElidedTextLabel::dropStaleLayouts() const {
+    if (laidOutText_ != text() || laidOutFont_ != font()) {
+        laidOutText_ = text();
+        laidOutFont_ = font();
+        layouts_.clear();
+        naturalWidth_ = -1;
+    }
+}
+
+const std::vector<ElidedTextLabel::Line>& ElidedTextLabel::lines(int width) const {
+    dropStaleLayouts();
+    for (const Layout& layout : layouts_) {
+        if (layout.width == width) {
+            return layout.lines;
+        }
+    }
+    // A card asks for two or three widths; a resized label for more, of which the last few
+    // are kept.
+    constexpr std::size_t kept = 4;
+    if (layouts_.size() == kept) {
+        layouts_.erase(layouts_.begin());
+    }
+    layouts_.push_back({width, layoutLines(width)});
+    return layouts_.back().lines;
+}
+
 std::vector<ElidedTextLabel::Line> ElidedTextLabel::layoutLines(qreal width) const {
     std::vector<Line> lines;
     if (text().isEmpty()) {
@@ -81,15 +107,24 @@ int ElidedTextLabel::marginsWidth() const {
 
 int ElidedTextLabel::heightForWidth(int width) const {
     qreal height = 0;
-    for (const Line& line : layoutLines(width - marginsWidth())) {
+    for (const Line& line : lines(width - marginsWidth())) {
         height += line.height;
     }
     return static_cast<int>(std::ceil(height)) + marginsHeight();
 }
 
 QSize ElidedTextLabel::sizeHint() const {
-    // The widest typed line, unwrapped, measured as the layout will draw it (letter spacing
-    // included), so that a label given this width does not wrap.
+    const int w = naturalWidth() + marginsWidth();
+    return {w, heightForWidth(w)};
+}
+
+// The widest typed line, unwrapped, measured as the layout will draw it (letter spacing
+// included), so that a label given this width does not wrap.
+int ElidedTextLabel::naturalWidth() const {
+    dropStaleLayouts();
+    if (naturalWidth_ >= 0) {
+        return naturalWidth_;
+    }
     QString source = text();
     source.replace(QLatin1Char('\n'), QChar::LineSeparator);
     QTextLayout layout(source, font());
@@ -100,8 +135,8 @@ QSize ElidedTextLabel::sizeHint() const {
         width = std::max(width, line.naturalTextWidth());
     }
     layout.endLayout();
-    const int w = static_cast<int>(std::ceil(width)) + marginsWidth();
-    return {w, heightForWidth(w)};
+    naturalWidth_ = static_cast<int>(std::ceil(width));
+    return naturalWidth_;
 }
 
 QSize ElidedTextLabel::minimumSizeHint() const {
@@ -110,7 +145,7 @@ QSize ElidedTextLabel::minimumSizeHint() const {
 
 QStringList ElidedTextLabel::shownLines(int width) const {
     QStringList texts;
-    for (const Line& line : layoutLines(width)) {
+    for (const Line& line : lines(width)) {
         texts.append(line.text);
     }
     return texts;
@@ -122,7 +157,7 @@ void ElidedTextLabel::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(foregroundRole()));
     const QRect area = contentsRect();
     qreal y = area.top();
-    for (const Line& line : layoutLines(area.width())) {
+    for (const Line& line : lines(area.width())) {
         painter.drawText(QPointF(area.left(), y + line.ascent), line.text);
         y += line.height;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QLabel>
 #include <QStringList>
 #include <vector>
@@ -30,11 +31,24 @@ private:
         qreal ascent = 0;
         qreal height = 0;
     };
+    // Laid out once per width: the layout system asks for the same widths again and again, and
+    // each paint too. Text and font are compared at every call, so a change cannot go stale.
+    const std::vector<Line>& lines(int width) const;
+    void dropStaleLayouts() const;
+    int naturalWidth() const;
     std::vector<Line> layoutLines(qreal width) const;
     int marginsHeight() const;
     int marginsWidth() const;
 
     int maxLines_;
+    struct Layout {
+        int width = 0;
+        std::vector<Line> lines;
+    };
+    mutable QString laidOutText_;
+    mutable QFont laidOutFont_;
+    mutable std::vector<Layout> layouts_;
+    mutable int naturalWidth_ = -1;
 };
 
 }  // namespace wystrand

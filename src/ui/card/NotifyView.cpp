@@ -10,6 +10,7 @@
 
 #include "core/card/CardGeometry.h"
 #include "core/message/Theme.h"
+#include "ui/card/CardFonts.h"
 #include "ui/card/CardParts.h"
 #include "ui/card/ElidedTextLabel.h"
 #include "ui/card/PlainButton.h"
@@ -46,14 +47,6 @@ QColor toColor(const Rgba& c) {
 
 Rgba toRgba(const QColor& c) {
     return {c.redF(), c.greenF(), c.blueF(), c.alphaF()};
-}
-
-QFont systemFont(int pixelSize, QFont::Weight weight,
-                 QFontDatabase::SystemFont kind = QFontDatabase::GeneralFont) {
-    QFont font = QFontDatabase::systemFont(kind);
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
 }
 
 void setForeground(QWidget* widget, const QColor& color) {
@@ -115,7 +108,7 @@ QLayout* NotifyView::buildHeaderRow() {
         config_.eyebrow.isEmpty() ? QStringLiteral("Wystrand") : config_.eyebrow;
     auto* label = new ElidedTextLabel(onCard(eyebrow).toUpper(), 0, this);
     label->setObjectName(QStringLiteral("eyebrow"));
-    QFont font = systemFont(9, QFont::Bold);
+    QFont font = cardFont(9, QFont::Bold);
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
     label->setFont(font);
     setForeground(label, withOpacity(accent_, 0.9));
@@ -127,7 +120,7 @@ QLayout* NotifyView::buildHeaderRow() {
         clock_->setObjectName(QStringLiteral("clock"));
         clock_->setTextFormat(Qt::PlainText);
         clock_->setText(clockText(secondsLeft_));
-        clock_->setFont(systemFont(11, QFont::DemiBold, QFontDatabase::FixedFont));
+        clock_->setFont(cardFont(11, QFont::DemiBold, QFontDatabase::FixedFont));
         setForeground(clock_, accent_);
         row->addWidget(clock_, 0, Qt::AlignVCenter);
     }
@@ -150,7 +143,7 @@ QLayout* NotifyView::buildContentRow() {
                        QFont::Weight weight, LabelLevel level) {
         auto* label = new ElidedTextLabel(onCard(value), lines, this);
         label->setObjectName(name);
-        label->setFont(systemFont(pixelSize, weight));
+        label->setFont(cardFont(pixelSize, weight));
         followLook(label, level);
         column->addWidget(label);
         return label;
@@ -176,7 +169,7 @@ QLayout* NotifyView::buildAlertButtons() {
 
     auto* secondary = new PlainButton(onCard(config_.secondary), this);
     secondary->setObjectName(QStringLiteral("secondary"));
-    secondary->setFont(systemFont(12, QFont::Normal));
+    secondary->setFont(cardFont(12, QFont::Normal));
     followLook(secondary, LabelLevel::secondary);
     connect(secondary, &QAbstractButton::clicked, this, [this] { send(2); });
     row->addWidget(secondary, 0, Qt::AlignVCenter);
@@ -184,7 +177,7 @@ QLayout* NotifyView::buildAlertButtons() {
 
     auto* primary = new PlainButton(onCard(config_.primary));
     primary->setObjectName(QStringLiteral("primary"));
-    primary->setFont(systemFont(12, QFont::DemiBold));
+    primary->setFont(cardFont(12, QFont::DemiBold));
     setForeground(primary, Qt::white);
     connect(primary, &QAbstractButton::clicked, this, [this] { send(0); });
     row->addWidget(new CapsuleFrame(primary, accent_,
@@ -208,7 +201,7 @@ QLayout* NotifyView::buildCountdownSection() {
     skipRow->addStretch(1);
     auto* skip = new PlainButton(onCard(config_.skip), this);
     skip->setObjectName(QStringLiteral("skip"));
-    skip->setFont(systemFont(11, QFont::Normal));
+    skip->setFont(cardFont(11, QFont::Normal));
     followLook(skip, LabelLevel::tertiary);
     connect(skip, &QAbstractButton::clicked, this, [this] { send(2); });
     skipRow->addWidget(skip, 0, Qt::AlignVCenter);
