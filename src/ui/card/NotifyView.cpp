@@ -3,10 +3,13 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <cmath>
+#include <vector>
 
 #include "core/card/CardGeometry.h"
 #include "core/message/Theme.h"
@@ -54,6 +57,56 @@ void setForeground(QWidget* widget, const QColor& color) {
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
+}
+
+// The card's rounded background and its border, the stroke wholly inside the shape.
+void paintChrome(QPainter& painter, const QRectF& bounds, const QColor& background,
+                 const QColor& border) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(bounds, cardCornerRadius, cardCornerRadius);
+    painter.fillPath(card, background);
+
+    const qreal inset = borderWidth / 2;
+    QPainterPath edge;
+    edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cardCornerRadius - inset,
+                        cardCornerRadius - inset);
+    painter.setPen(QPen(border, borderWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(edge);
+}
+
+// The chrome drawn once per size, look and pixel ratio: stroking the thin antialiased edge
+// cost more than all the rest of a card's paint. Cards of one mode and look share an image.
+QImage chromeImage(QSize size, const QColor& background, const QColor& border, qreal ratio) {
+    struct Chrome {
+        QSize size;
+        QColor background;
+        QColor border;
+        qreal ratio;
+        QImage image;
+    };
+    static std::vector<Chrome> made;
+    for (const Chrome& c : made) {
+        if (c.size == size && c.background == background && c.border == border &&
+            c.ratio == ratio) {
+            return c.image;
+        }
+    }
+    QImage image(size * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        paintChrome(painter, QRectF(QPointF(), size), background, border);
+    }
+    // Three modes in two looks, and a few overflowing sizes.
+    constexpr std::size_t kept = 8;
+    if (made.size() == kept) {
+        made.erase(made.begin());
+    }
+    made.push_back({size, background, border, ratio, image});
+    return image;
 }
 
 }  // namespace
@@ -258,20 +311,16 @@ void NotifyView::showEvent(QShowEvent* event) {
 
 void NotifyView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bounds(visibleCard_.value_or(rect()));
-    QPainterPath card;
-    card.addRoundedRect(bounds, cardCornerRadius, cardCornerRadius);
-    painter.fillPath(card, toColor(look_.backgroundFor(translucent_)));
-
-    // The stroke lies wholly inside the shape.
-    const qreal inset = borderWidth / 2;
-    QPainterPath edge;
-    edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cardCornerRadius - inset,
-                        cardCornerRadius - inset);
-    painter.setPen(QPen(toColor(look_.border), borderWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(edge);
+    const QRect bounds = visibleCard_.value_or(rect());
+    const QColor background = toColor(look_.backgroundFor(translucent_));
+    const QColor border = toColor(look_.border);
+    const qreal ratio = devicePixelRatioF();
+    // An image at a fractional ratio would not meet the device's pixels; there it is drawn as is.
+    if (ratio != std::floor(ratio)) {
+        paintChrome(painter, QRectF(bounds), background, border);
+        return;
+    }
+    painter.drawImage(bounds.topLeft(), chromeImage(bounds.size(), background, border, ratio));
 }
 
 void NotifyView::armTimers() {

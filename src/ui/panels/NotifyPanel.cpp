@@ -1,10 +1,13 @@
 #include "ui/panels/NotifyPanel.h"
 
+#include <QBackingStore>
+#include <QPainter>
 #include <QPainterPath>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QRegion>
 #include <QScreen>
+#include <algorithm>
 
 #include "core/card/CardGeometry.h"
 #include "platform/CardWindow.h"
@@ -44,6 +47,27 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
     setFixedSize(cardWidth, cardHeight(ShowConfig().mode));
     move(-30000, -30000);
     window_->prepare();
+    prepareBackingStore();
+}
+
+// The window's pixels, made and touched once while no card waits: a fresh shared-memory image
+// takes its pages one fault at a time at the first paint, which was most of the time from a
+// card's map to its first drawing. Made at the tallest card's size, it serves every mode.
+void NotifyPanel::prepareBackingStore() {
+    QBackingStore* store = backingStore();
+    if (store == nullptr) {
+        return;
+    }
+    const QRect all(0, 0, cardWidth,
+                    std::max({alertCardHeight, infoCardHeight, countdownCardHeight}));
+    store->resize(all.size());
+    store->beginPaint(all);
+    if (QPaintDevice* device = store->paintDevice()) {
+        QPainter painter(device);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(all, Qt::transparent);
+    }
+    store->endPaint();
 }
 
 NotifyPanel::~NotifyPanel() = default;

@@ -58,6 +58,7 @@ public:
     void raiseCard();
 
 private:
+    void prepareBackingStore();
     void embed(const ShowConfig& config);
     void setCardPos(QPoint at);
     void setCardOpacity(qreal opacity);

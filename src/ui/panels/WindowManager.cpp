@@ -16,6 +16,8 @@ namespace wystrand {
 
 namespace {
 
+constexpr std::chrono::milliseconds spareDelay{50};
+
 std::optional<QRect> visibleFrame() {
     const QScreen* screen = mainScreen();
     if (screen == nullptr) {
@@ -35,9 +37,10 @@ WindowManager::WindowManager(PanelTiming timing, QObject* parent, ReleaseMemory 
             releaseMemory();
         }
     });
-    // A zero timer runs once the events already waiting have been handled.
+    // Made a moment after a show, once the card has drawn itself: made at once it would hold
+    // up that card's first paint. A burst of shows makes none until the burst is over.
     spareTimer.setSingleShot(true);
-    spareTimer.setInterval(0);
+    spareTimer.setInterval(spareDelay);
     connect(&spareTimer, &QTimer::timeout, this, &WindowManager::prepareSpare);
     spareTimer.start();
 }
