@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 #include "core/card/CardGeometry.h"
 #include "core/card/SurfaceGeometry.h"
@@ -257,6 +258,8 @@ void LayerCardWindow::outputsChanged() {
 }
 
 void LayerCardWindow::preferScale(int scale) {
+    // Beyond 8 no screen needs, and a buffer grows with the square of the scale.
+    scale = std::min(scale, 8 * fractionalScaleUnit);
     if (scale <= 0 || scale == preferredScale_) {
         return;
     }
