@@ -8,7 +8,13 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
+#include "core/card/CardGeometry.h"
+#include "core/card/SurfaceGeometry.h"
+#include "protocols/fractional-scale-v1-client.h"
+#include "protocols/kde-blur-client.h"
+#include "protocols/viewporter-client.h"
 #include "protocols/wlr-layer-shell-unstable-v1-client.h"
 
 namespace wystrand::wayland {
@@ -70,6 +76,11 @@ struct LayerCardWindow::Listeners {
         self->frameDone();
     }
     static constexpr wl_callback_listener frameListener{done};
+
+    static void preferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale) {
+        static_cast<LayerCardWindow*>(data)->preferScale(static_cast<int>(scale));
+    }
+    static constexpr wp_fractional_scale_v1_listener fractionalListener{preferredScale};
 };
 
 LayerCardWindow::LayerCardWindow(WaylandClient& client, QWidget& card, std::function<void()> onLost)
@@ -132,8 +143,16 @@ void LayerCardWindow::show(QPoint at, double opacity) {
     zwlr_layer_surface_v1_set_exclusive_zone(layer_, 0);
     zwlr_layer_surface_v1_set_keyboard_interactivity(
         layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    // A fractional scale needs the viewport to show its buffers at the logical size.
+    if (client_.fractionalScaleManager() != nullptr && client_.viewporter() != nullptr) {
+        fractional_ = wp_fractional_scale_manager_v1_get_fractional_scale(
+            client_.fractionalScaleManager(), surface_);
+        wp_fractional_scale_v1_add_listener(fractional_, &Listeners::fractionalListener, this);
+        viewport_ = wp_viewporter_get_viewport(client_.viewporter(), surface_);
+    }
     client_.attach(surface_, this);
     scale_ = client_.scaleOf({});
+    applyBlur();
     move(at);
     // The first commit carries no buffer; the configure that answers it allows one.
     wl_surface_commit(surface_);
@@ -154,6 +173,40 @@ void LayerCardWindow::setOpacity(double opacity) {
     }
 }
 
+void LayerCardWindow::blurBehind(const QRect& region) {
+    blurRegion_ = region;
+    applyBlur();
+}
+
+void LayerCardWindow::applyBlur() {
+    org_kde_kwin_blur_manager* manager = client_.blurManager();
+    if (manager == nullptr || surface_ == nullptr) {
+        return;
+    }
+    const std::vector<QRect> bands = roundedRectBands(blurRegion_, cardCornerRadius);
+    if (bands.empty()) {
+        // No region at all would blur the whole surface.
+        if (blur_ != nullptr) {
+            org_kde_kwin_blur_manager_unset(manager, surface_);
+            org_kde_kwin_blur_release(std::exchange(blur_, nullptr));
+            requestCommit();
+        }
+        return;
+    }
+    if (blur_ == nullptr) {
+        blur_ = org_kde_kwin_blur_manager_create(manager, surface_);
+    }
+    wl_region* region = wl_compositor_create_region(client_.compositor());
+    for (const QRect& band : bands) {
+        wl_region_add(region, band.x(), band.y(), band.width(), band.height());
+    }
+    org_kde_kwin_blur_set_region(blur_, region);
+    wl_region_destroy(region);
+    // Takes effect with the surface's next commit.
+    org_kde_kwin_blur_commit(blur_);
+    requestCommit();
+}
+
 void LayerCardWindow::close() {
     card_.hide();
     destroySurface();
@@ -167,6 +220,16 @@ void LayerCardWindow::destroySurface() {
         wl_callback_destroy(frame_);
         frame_ = nullptr;
     }
+    if (blur_ != nullptr) {
+        org_kde_kwin_blur_release(std::exchange(blur_, nullptr));
+    }
+    if (viewport_ != nullptr) {
+        wp_viewport_destroy(std::exchange(viewport_, nullptr));
+    }
+    if (fractional_ != nullptr) {
+        wp_fractional_scale_v1_destroy(std::exchange(fractional_, nullptr));
+    }
+    preferredScale_ = 0;
     if (layer_ != nullptr) {
         zwlr_layer_surface_v1_destroy(layer_);
         layer_ = nullptr;
@@ -186,9 +249,35 @@ void LayerCardWindow::outputsChanged() {
     const int scale = client_.scaleOf(outputs_);
     if (scale != scale_) {
         scale_ = scale;
-        contentDirty_ = true;
-        requestCommit();
+        // A fractional scale, once told, stands for the outputs' own.
+        if (preferredScale_ == 0) {
+            contentDirty_ = true;
+            requestCommit();
+        }
     }
+}
+
+void LayerCardWindow::preferScale(int scale) {
+    // Beyond 8 no screen needs, and a buffer grows with the square of the scale.
+    scale = std::min(scale, 8 * fractionalScaleUnit);
+    if (scale <= 0 || scale == preferredScale_) {
+        return;
+    }
+    preferredScale_ = scale;
+    contentDirty_ = true;
+    requestCommit();
+}
+
+double LayerCardWindow::pixelRatio() const {
+    return preferredScale_ > 0 ? fractionalPixelRatio(preferredScale_) : scale_;
+}
+
+QSize LayerCardWindow::bufferPixels() const {
+    if (viewport_ == nullptr) {
+        return logicalSize() * scale_;
+    }
+    return fractionalBufferSize(
+        logicalSize(), preferredScale_ > 0 ? preferredScale_ : scale_ * fractionalScaleUnit);
 }
 
 void LayerCardWindow::requestCommit() {
@@ -208,8 +297,8 @@ void LayerCardWindow::frameDone() {
 }
 
 void LayerCardWindow::renderContent() {
-    content_ = QImage(logicalSize() * scale_, QImage::Format_ARGB32_Premultiplied);
-    content_.setDevicePixelRatio(scale_);
+    content_ = QImage(bufferPixels(), QImage::Format_ARGB32_Premultiplied);
+    content_.setDevicePixelRatio(pixelRatio());
     content_.fill(Qt::transparent);
     rendering_ = true;
     card_.render(&content_, QPoint(), QRegion(), QWidget::DrawChildren);
@@ -250,15 +339,22 @@ void LayerCardWindow::flushFrame() {
         if (buffer == nullptr) {
             return;  // all in use: tried again at the next release or frame
         }
-        buffer->image().setDevicePixelRatio(scale_);
+        // Cleared whole: at a fractional scale the last row and column are only partly covered.
+        buffer->image().fill(Qt::transparent);
+        buffer->image().setDevicePixelRatio(content_.devicePixelRatio());
         QPainter painter(&buffer->image());
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(QRect(QPoint(), logicalSize()), Qt::transparent);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.setOpacity(opacity_);
         painter.drawImage(0, 0, content_);
         painter.end();
-        wl_surface_set_buffer_scale(surface_, scale_);
+        if (viewport_ != nullptr) {
+            // The buffer's pixels are the compositor's own; the viewport maps them onto the
+            // logical size.
+            const QSize size = logicalSize();
+            wl_surface_set_buffer_scale(surface_, 1);
+            wp_viewport_set_destination(viewport_, size.width(), size.height());
+        } else {
+            wl_surface_set_buffer_scale(surface_, scale_);
+        }
         wl_surface_attach(surface_, buffer->attach(), 0, 0);
         wl_surface_damage_buffer(surface_, 0, 0, content_.width(), content_.height());
         bufferDirty_ = false;

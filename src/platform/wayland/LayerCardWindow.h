@@ -12,7 +12,10 @@
 #include "platform/wayland/ShmBuffer.h"
 #include "platform/wayland/WaylandClient.h"
 
+struct org_kde_kwin_blur;
 struct wl_callback;
+struct wp_fractional_scale_v1;
+struct wp_viewport;
 struct zwlr_layer_surface_v1;
 
 namespace wystrand::wayland {
@@ -22,7 +25,9 @@ namespace wystrand::wayland {
 // measured in the card's own screen, so the column's arithmetic needs nothing of the output.
 // The widget is drawn into shared-memory buffers whenever it repaints or fades; moves are
 // margins alone. Pointer events go to the child widget under the pointer; the surface never
-// takes the keyboard.
+// takes the keyboard. Where the compositor tells a fractional scale, the buffers are drawn at
+// it and shown at the logical size through a viewport; elsewhere at the largest integer scale
+// of the card's outputs.
 class LayerCardWindow : public QObject, public CardWindow, public SurfaceClient {
 public:
     LayerCardWindow(WaylandClient& client, QWidget& card, std::function<void()> onLost);
@@ -33,13 +38,15 @@ public:
     void show(QPoint at, double opacity) override;
     void move(QPoint to) override;
     void setOpacity(double opacity) override;
-    // Blur behind a layer surface needs the KDE blur protocol, which is not spoken yet.
-    void blurBehind(const QRect&) override {}
+    // Asks the compositor to blur what lies behind `region` (in the card's coordinates) with
+    // its corners rounded like the card's; kept for the surface made at the next show. Nothing
+    // where the compositor does not blur.
+    void blurBehind(const QRect& region) override;
     void raise() override {}
     void close() override;
 
     // The pixels per logical pixel of the buffers drawn now.
-    int bufferScale() const { return scale_; }
+    double pixelRatio() const;
     // Told when the compositor has shown a card's first picture (its frame callback); for the
     // benchmark, which times show to screen.
     static void observeFirstFrames(std::function<void()> observer);
@@ -57,6 +64,9 @@ protected:
 
 private:
     void destroySurface();
+    void applyBlur();
+    void preferScale(int scale);
+    QSize bufferPixels() const;
     void requestCommit();
     void frameDone();
     void renderContent();
@@ -68,13 +78,18 @@ private:
     std::function<void()> onLost_;
     wl_surface* surface_ = nullptr;
     zwlr_layer_surface_v1* layer_ = nullptr;
+    org_kde_kwin_blur* blur_ = nullptr;
+    wp_fractional_scale_v1* fractional_ = nullptr;
+    wp_viewport* viewport_ = nullptr;
     wl_callback* frame_ = nullptr;
     std::set<wl_output*> outputs_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
-    QImage content_;  // the widget as last drawn, at scale_
+    QImage content_;  // the widget as last drawn, at pixelRatio()
     QPoint pos_;
+    QRect blurRegion_;
     double opacity_ = 1.0;
-    int scale_ = 1;
+    int scale_ = 1;           // the outputs' integer scale
+    int preferredScale_ = 0;  // in 120ths, as the compositor last told; 0 before it has
     bool configured_ = false;
     bool contentDirty_ = true;
     bool bufferDirty_ = true;

@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "protocols/fractional-scale-v1-client.h"
+#include "protocols/kde-blur-client.h"
+#include "protocols/viewporter-client.h"
 #include "protocols/wlr-layer-shell-unstable-v1-client.h"
 
 namespace wystrand::wayland {
@@ -63,6 +66,14 @@ struct WaylandClient::Listeners {
         } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
             self->layerShell_ =
                 static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
+        } else if (std::strcmp(interface, org_kde_kwin_blur_manager_interface.name) == 0) {
+            self->blurManager_ = static_cast<org_kde_kwin_blur_manager*>(
+                bind(&org_kde_kwin_blur_manager_interface, 1));
+        } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0) {
+            self->fractionalScale_ = static_cast<wp_fractional_scale_manager_v1*>(
+                bind(&wp_fractional_scale_manager_v1_interface, 1));
+        } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+            self->viewporter_ = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
         } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat_) {
             self->seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
             wl_seat_add_listener(self->seat_, &seatListener, self);

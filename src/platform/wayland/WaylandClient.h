@@ -14,6 +14,9 @@ struct wl_registry;
 struct wl_seat;
 struct wl_shm;
 struct wl_surface;
+struct org_kde_kwin_blur_manager;
+struct wp_fractional_scale_manager_v1;
+struct wp_viewporter;
 struct zwlr_layer_shell_v1;
 class QSocketNotifier;
 
@@ -56,6 +59,10 @@ public:
     wl_compositor* compositor() const { return compositor_; }
     wl_shm* shm() const { return shm_; }
     zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
+    // Optional: nullptr where the compositor does not offer them.
+    org_kde_kwin_blur_manager* blurManager() const { return blurManager_; }
+    wp_fractional_scale_manager_v1* fractionalScaleManager() const { return fractionalScale_; }
+    wp_viewporter* viewporter() const { return viewporter_; }
 
     // The largest scale among `outputs`, or among every output when `outputs` is empty.
     int scaleOf(const std::set<wl_output*>& outputs) const;
@@ -81,6 +88,9 @@ private:
     wl_compositor* compositor_ = nullptr;
     wl_shm* shm_ = nullptr;
     zwlr_layer_shell_v1* layerShell_ = nullptr;
+    org_kde_kwin_blur_manager* blurManager_ = nullptr;
+    wp_fractional_scale_manager_v1* fractionalScale_ = nullptr;
+    wp_viewporter* viewporter_ = nullptr;
     wl_seat* seat_ = nullptr;
     wl_pointer* pointer_ = nullptr;
     std::map<wl_output*, int> outputs_;  // output -> scale, as last told
