@@ -47,13 +47,9 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
     setFixedSize(cardWidth, cardHeight(ShowConfig().mode));
     move(-30000, -30000);
     window_->prepare();
-    prepareBackingStore();
 }
 
-// The window's pixels, made and touched once while no card waits: a fresh shared-memory image
-// takes its pages one fault at a time at the first paint, which was most of the time from a
-// card's map to its first drawing. Made at the tallest card's size, it serves every mode.
-void NotifyPanel::prepareBackingStore() {
+void NotifyPanel::preparePixels() {
     QBackingStore* store = backingStore();
     if (store == nullptr) {
         return;

@@ -34,6 +34,11 @@ public:
     // Making it ahead of time keeps the window system's round trips out of a card's show.
     explicit NotifyPanel(PanelTiming timing);
     ~NotifyPanel() override;
+    // Makes and touches the window's pixels ahead of its card, for a window made while no card
+    // waits: a fresh shared-memory image takes its pages one fault at a time at the first
+    // paint, which was most of the time from a card's map to its first drawing. Made at the
+    // tallest card's size, they serve every mode.
+    void preparePixels();
     // Fills an empty window with the card of `config`; once, before slideIn().
     void build(const ShowConfig& config, CloseCallback onClose);
 
@@ -58,7 +63,6 @@ public:
     void raiseCard();
 
 private:
-    void prepareBackingStore();
     void embed(const ShowConfig& config);
     void setCardPos(QPoint at);
     void setCardOpacity(qreal opacity);

@@ -68,6 +68,7 @@ WindowManager::~WindowManager() {
 void WindowManager::prepareSpare() {
     if (!spare) {
         spare = std::make_unique<NotifyPanel>(timing);
+        spare->preparePixels();
     }
 }
 
@@ -89,7 +90,10 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
             onResult(code);
         }
     });
-    panel->view()->setColorScheme(colorScheme);
+    // A new card already follows the palette; setting each label's colour again costs time.
+    if (colorScheme != ColorScheme::noPreference) {
+        panel->view()->setColorScheme(colorScheme);
+    }
     panel->setReducedMotion(reducedMotion);
     connect(this, &WindowManager::colorSchemeChanged, panel->view(), &NotifyView::setColorScheme);
     connect(this, &WindowManager::reducedMotionChanged, panel, &NotifyPanel::setReducedMotion);
