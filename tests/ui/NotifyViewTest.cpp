@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QThread>
@@ -142,6 +143,23 @@ TEST(NotifyViewTest, AVeryLongTextIsCutBeforeItIsLaidOut) {
     EXPECT_LT(title.size(), 4096);
     EXPECT_TRUE(title.chopped(1).endsWith(grin));
     EXPECT_LT(shown.button("primary")->text().size(), 4096);
+}
+
+// Rendered into an image of twice the pixels, the half-pixel border takes exactly the first
+// device row, as when painted straight into it: chrome made at the screen's ratio and scaled up
+// would smear it over two rows.
+TEST(NotifyViewTest, ChromeMeetsTheTargetsPixels) {
+    NotifyView view(card("chrome", NotifyMode::info, 60), {}, second);
+    view.resize(view.width(), view.naturalHeight());
+    for (const int ratio : {1, 2}) {
+        QImage image(view.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        view.render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        const int middle = image.width() / 2;
+        EXPECT_NE(image.pixel(middle, 0), image.pixel(middle, 1)) << ratio;
+        EXPECT_EQ(image.pixel(middle, 1), image.pixel(middle, 2)) << ratio;
+    }
 }
 
 }  // namespace

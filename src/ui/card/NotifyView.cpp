@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 #include <QVBoxLayout>
 #include <cmath>
 #include <vector>
@@ -314,9 +315,13 @@ void NotifyView::paintEvent(QPaintEvent*) {
     const QRect bounds = visibleCard_.value_or(rect());
     const QColor background = toColor(look_.backgroundFor(translucent_));
     const QColor border = toColor(look_.border);
-    const qreal ratio = devicePixelRatioF();
-    // An image at a fractional ratio would not meet the device's pixels; there it is drawn as is.
-    if (ratio != std::floor(ratio)) {
+    // The scale to the device's pixels: the screen's ratio, or the target image's when the card
+    // is rendered into one. An image at a fractional or uneven scale would not meet the
+    // device's pixels; there the chrome is drawn as is.
+    const QTransform toDevice = painter.deviceTransform();
+    const qreal ratio = toDevice.m11();
+    if (toDevice.type() > QTransform::TxScale || toDevice.m22() != ratio || ratio < 1 ||
+        ratio != std::floor(ratio)) {
         paintChrome(painter, QRectF(bounds), background, border);
         return;
     }
