@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include "core/message/ShowConfig.h"
 
 // The measures of a card in logical pixels. The stack arithmetic, the card's window and its
@@ -12,6 +14,8 @@ inline constexpr int cardWidth = 320;
 inline constexpr int alertCardHeight = 128;
 inline constexpr int infoCardHeight = 80;
 inline constexpr int countdownCardHeight = 152;
+inline constexpr int tallestCardHeight =
+    std::max({alertCardHeight, infoCardHeight, countdownCardHeight});
 
 constexpr int cardHeight(NotifyMode mode) {
     switch (mode) {

@@ -9,31 +9,28 @@ namespace wystrand {
 
 namespace {
 
-struct Kept {
-    QFont base;  // what it was made from
-    QFont font;
-};
-
 // Loads the engine the font draws with, which the font then holds.
 QFont loaded(QFont font) {
     (void)QFontMetrics(font).height();
     return font;
 }
 
-const QFont& keep(std::map<std::tuple<int, int, QString>, Kept>& fonts, const QFont& base,
-                  int pixelSize, int weight, const auto& make) {
+// Keyed by the base font's full description too, so a new desktop font makes new fonts.
+using Fonts = std::map<std::tuple<int, int, QString>, QFont>;
+
+const QFont& keep(Fonts& fonts, const QFont& base, int pixelSize, int weight, const auto& make) {
     const auto key = std::make_tuple(pixelSize, weight, base.key());
     auto it = fonts.find(key);
-    if (it == fonts.end() || it->second.base != base) {
-        it = fonts.insert_or_assign(key, Kept{base, loaded(make())}).first;
+    if (it == fonts.end()) {
+        it = fonts.emplace(key, loaded(make())).first;
     }
-    return it->second.font;
+    return it->second;
 }
 
 }  // namespace
 
 QFont cardFont(int pixelSize, QFont::Weight weight, QFontDatabase::SystemFont kind) {
-    static std::map<std::tuple<int, int, QString>, Kept> fonts;
+    static Fonts fonts;
     const QFont base = QFontDatabase::systemFont(kind);
     return keep(fonts, base, pixelSize, weight, [&] {
         QFont font = base;
@@ -44,7 +41,7 @@ QFont cardFont(int pixelSize, QFont::Weight weight, QFontDatabase::SystemFont ki
 }
 
 QFont glyphFont(const QFont& base, int pixelSize) {
-    static std::map<std::tuple<int, int, QString>, Kept> fonts;
+    static Fonts fonts;
     return keep(fonts, base, pixelSize, 0, [&] {
         // Without the colour font first, U+2139 U+FE0F falls to a black-and-white glyph.
         QFont font = base;

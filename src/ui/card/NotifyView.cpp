@@ -269,6 +269,11 @@ void NotifyView::setTranslucent(bool translucent) {
 }
 
 void NotifyView::setColorScheme(ColorScheme scheme) {
+    // Colouring every label again costs time on each new card, and changes nothing.
+    if (scheme == scheme_) {
+        return;
+    }
+    scheme_ = scheme;
     switch (scheme) {
         case ColorScheme::dark:
             look_ = CardLook::dark();

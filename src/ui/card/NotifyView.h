@@ -79,6 +79,7 @@ private:
     QColor accent_;
     QColor tint_;
     CardLook look_;
+    std::optional<ColorScheme> scheme_;  // the one the look was last made for
     std::vector<std::pair<QWidget*, LabelLevel>> followingLook_;
     Divider* divider_ = nullptr;
     QLabel* clock_ = nullptr;

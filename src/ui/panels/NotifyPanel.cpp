@@ -7,7 +7,6 @@
 #include <QPropertyAnimation>
 #include <QRegion>
 #include <QScreen>
-#include <algorithm>
 
 #include "core/card/CardGeometry.h"
 #include "platform/CardWindow.h"
@@ -54,8 +53,7 @@ void NotifyPanel::preparePixels() {
     if (store == nullptr) {
         return;
     }
-    const QRect all(0, 0, cardWidth,
-                    std::max({alertCardHeight, infoCardHeight, countdownCardHeight}));
+    const QRect all(0, 0, cardWidth, tallestCardHeight);
     store->resize(all.size());
     store->beginPaint(all);
     if (QPaintDevice* device = store->paintDevice()) {

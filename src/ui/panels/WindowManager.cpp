@@ -90,10 +90,7 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
             onResult(code);
         }
     });
-    // A new card already follows the palette; setting each label's colour again costs time.
-    if (colorScheme != ColorScheme::noPreference) {
-        panel->view()->setColorScheme(colorScheme);
-    }
+    panel->view()->setColorScheme(colorScheme);
     panel->setReducedMotion(reducedMotion);
     connect(this, &WindowManager::colorSchemeChanged, panel->view(), &NotifyView::setColorScheme);
     connect(this, &WindowManager::reducedMotionChanged, panel, &NotifyPanel::setReducedMotion);
