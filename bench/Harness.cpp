@@ -89,6 +89,16 @@ std::optional<Clock::time_point> Harness::firstAt(const char* ev, const QString&
     return std::nullopt;
 }
 
+const RootWatcher::Change* Harness::firstPlaced(std::size_t from) const {
+    for (std::size_t i = from; i < changes.size(); ++i) {
+        if (changes[i].kind == RootWatcher::Change::mapped ||
+            changes[i].kind == RootWatcher::Change::moved) {
+            return &changes[i];
+        }
+    }
+    return nullptr;
+}
+
 void Harness::clear() {
     received.clear();
     changes.clear();

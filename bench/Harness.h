@@ -32,6 +32,10 @@ public:
     std::optional<Clock::time_point> firstAt(const char* ev, const QString& id,
                                              std::size_t from = 0) const;
 
+    // The first change of the X screen since index `from` that puts a window in place: its map,
+    // or a move of one already mapped (a card window waits mapped, out of sight, for its card).
+    const RootWatcher::Change* firstPlaced(std::size_t from) const;
+
     void clear();
 
     Controller& controller;

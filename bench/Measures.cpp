@@ -19,31 +19,45 @@ QString qid(const std::string& id) {
     return QString::fromStdString(id);
 }
 
-std::optional<Clock::time_point> firstChange(const Harness& h, std::size_t from,
-                                             RootWatcher::Change::Kind kind) {
+const RootWatcher::Change* firstMapped(const Harness& h, std::size_t from) {
     for (std::size_t i = from; i < h.changes.size(); ++i) {
-        if (h.changes[i].kind == kind) {
+        if (h.changes[i].kind == RootWatcher::Change::mapped) {
+            return &h.changes[i];
+        }
+    }
+    return nullptr;
+}
+
+// The first drawing (DAMAGE) into the window of `placed` after that change: a resize before a
+// card window's move into place is not the card's drawing.
+std::optional<Clock::time_point> firstDrawn(const Harness& h, const RootWatcher::Change* placed) {
+    if (placed == nullptr) {
+        return std::nullopt;
+    }
+    for (std::size_t i = static_cast<std::size_t>(placed - h.changes.data()) + 1;
+         i < h.changes.size(); ++i) {
+        if (h.changes[i].kind == RootWatcher::Change::drawn &&
+            h.changes[i].window == placed->window) {
             return h.changes[i].at;
         }
     }
     return std::nullopt;
 }
 
-// The first drawing (DAMAGE) into the window of the first map since index `from`.
-std::optional<Clock::time_point> firstDrawn(const Harness& h, std::size_t from) {
-    for (std::size_t i = from; i < h.changes.size(); ++i) {
-        if (h.changes[i].kind != RootWatcher::Change::mapped) {
-            continue;
-        }
-        for (std::size_t j = i + 1; j < h.changes.size(); ++j) {
-            if (h.changes[j].kind == RootWatcher::Change::drawn &&
-                h.changes[j].window == h.changes[i].window) {
-                return h.changes[j].at;
+// Until the window of `placed` is unmapped: the last frames of a closing card may reach the
+// X server after its result has reached the controller.
+void awaitUnmap(Harness& h, std::size_t from, std::uint32_t window) {
+    h.pumpUntil(
+        [&] {
+            for (std::size_t i = from; i < h.changes.size(); ++i) {
+                if (h.changes[i].kind == RootWatcher::Change::unmapped &&
+                    h.changes[i].window == window) {
+                    return true;
+                }
             }
-        }
-        return std::nullopt;
-    }
-    return std::nullopt;
+            return false;
+        },
+        5s);
 }
 
 // Every thread of each process (0: this one) on `cpu`, or on every CPU when `cpu` is -1.
@@ -160,6 +174,7 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
     Latency l;
     const bool drawing = h.watcher != nullptr && h.watcher->seesDrawing();
     int n = 0;
+    // The changes are read through indices: the vector grows while the harness pumps.
     auto ours = [&](bool keep) {
         const std::string id = "lat-" + std::to_string(n);
         const QString key = qid(id);
@@ -170,27 +185,27 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
         h.controller.send(line);
         const bool both = h.pumpUntil(
             [&] {
-                return h.count("ready", key, from) > 0 &&
-                       firstChange(h, changesFrom, RootWatcher::Change::mapped) &&
-                       (!drawing || firstDrawn(h, changesFrom));
+                return h.count("ready", key, from) > 0 && h.firstPlaced(changesFrom) &&
+                       (!drawing || firstDrawn(h, h.firstPlaced(changesFrom)));
             },
             5s);
         if (!both) {
             ++l.lost;
             return;
         }
+        const std::uint32_t window = h.firstPlaced(changesFrom)->window;
         if (keep) {
             l.readyMs.push_back(ms(*h.firstAt("ready", key, from) - sent));
-            l.mappedMs.push_back(
-                ms(*firstChange(h, changesFrom, RootWatcher::Change::mapped) - sent));
+            l.placedMs.push_back(ms(h.firstPlaced(changesFrom)->at - sent));
             if (drawing) {
-                l.drawnMs.push_back(ms(*firstDrawn(h, changesFrom) - sent));
+                l.drawnMs.push_back(ms(*firstDrawn(h, h.firstPlaced(changesFrom)) - sent));
             }
         }
         h.controller.sendLine(R"({"op":"dismiss","id":")" + id + R"("})");
         if (!h.pumpUntil([&] { return h.count("result", key, from) > 0; }, 5s)) {
             ++l.lost;
         }
+        awaitUnmap(h, changesFrom, window);
     };
     auto theirs = [&](bool keep) {
         const std::size_t changesFrom = h.changes.size();
@@ -199,8 +214,8 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
             dunst->notify(QStringLiteral("Stand up"), QStringLiteral("Time for a short walk."));
         const bool mapped = h.pumpUntil(
             [&] {
-                return firstChange(h, changesFrom, RootWatcher::Change::mapped) &&
-                       (!drawing || firstDrawn(h, changesFrom));
+                return firstMapped(h, changesFrom) &&
+                       (!drawing || firstDrawn(h, firstMapped(h, changesFrom)));
             },
             5s);
         const auto id = DunstClient::notificationId(call);
@@ -208,18 +223,15 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
             ++l.lost;
             return;
         }
+        const std::uint32_t window = firstMapped(h, changesFrom)->window;
         if (keep) {
-            l.dunstMappedMs.push_back(
-                ms(*firstChange(h, changesFrom, RootWatcher::Change::mapped) - sent));
+            l.dunstPlacedMs.push_back(ms(firstMapped(h, changesFrom)->at - sent));
             if (drawing) {
-                l.dunstDrawnMs.push_back(ms(*firstDrawn(h, changesFrom) - sent));
+                l.dunstDrawnMs.push_back(ms(*firstDrawn(h, firstMapped(h, changesFrom)) - sent));
             }
         }
-        const std::size_t unmapFrom = h.changes.size();
         dunst->close(*id);
-        h.pumpUntil(
-            [&] { return firstChange(h, unmapFrom, RootWatcher::Change::unmapped).has_value(); },
-            5s);
+        awaitUnmap(h, changesFrom, window);
     };
 
     for (int i = 0; i < warmup; ++i) {

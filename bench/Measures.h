@@ -45,10 +45,11 @@ struct Memory {
 Memory measureMemory(Harness& h, pid_t agent, const std::vector<int>& steps);
 
 struct Latency {
-    std::vector<double> readyMs;        // show → ready at the controller
-    std::vector<double> mappedMs;       // show → MapNotify of the card
-    std::vector<double> dunstMappedMs;  // Notify → MapNotify of dunst's window
-    std::vector<double> drawnMs;        // show → first drawing into the card after its map
+    std::vector<double> readyMs;  // show → ready at the controller
+    // show → the card's window in place: mapped, or moved from where it waited mapped
+    std::vector<double> placedMs;
+    std::vector<double> dunstPlacedMs;  // Notify → MapNotify of dunst's window
+    std::vector<double> drawnMs;        // show → first drawing into the card's window
     std::vector<double> dunstDrawnMs;   // Notify → first drawing into dunst's window
     int lost = 0;
 };

@@ -101,17 +101,39 @@ void RootWatcher::drain(std::vector<Change>& out) {
             continue;
         }
         switch (type) {
-            case XCB_CREATE_NOTIFY:
-                watchDrawing(reinterpret_cast<xcb_create_notify_event_t*>(event)->window);
+            case XCB_CREATE_NOTIFY: {
+                const auto* create = reinterpret_cast<xcb_create_notify_event_t*>(event);
+                places_[create->window] = {create->x, create->y, false};
+                watchDrawing(create->window);
                 break;
-            case XCB_MAP_NOTIFY:
-                out.push_back(
-                    {at, Change::mapped, reinterpret_cast<xcb_map_notify_event_t*>(event)->window});
+            }
+            case XCB_DESTROY_NOTIFY:
+                places_.erase(reinterpret_cast<xcb_destroy_notify_event_t*>(event)->window);
                 break;
-            case XCB_UNMAP_NOTIFY:
-                out.push_back({at, Change::unmapped,
-                               reinterpret_cast<xcb_unmap_notify_event_t*>(event)->window});
+            case XCB_CONFIGURE_NOTIFY: {
+                const auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+                Place& place = places_[configure->window];
+                if (place.mapped && (place.x != configure->x || place.y != configure->y)) {
+                    out.push_back({at, Change::moved, configure->window});
+                }
+                place.x = configure->x;
+                place.y = configure->y;
                 break;
+            }
+            case XCB_MAP_NOTIFY: {
+                const xcb_window_t window =
+                    reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
+                places_[window].mapped = true;
+                out.push_back({at, Change::mapped, window});
+                break;
+            }
+            case XCB_UNMAP_NOTIFY: {
+                const xcb_window_t window =
+                    reinterpret_cast<xcb_unmap_notify_event_t*>(event)->window;
+                places_[window].mapped = false;
+                out.push_back({at, Change::unmapped, window});
+                break;
+            }
             default:
                 break;
         }

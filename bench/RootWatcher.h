@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,14 +11,16 @@ struct xcb_connection_t;
 
 namespace wystrand::bench {
 
-// Maps and unmaps of the top-level windows of an X screen, seen through SubstructureNotify on
-// the root window, and the drawing into them, seen through a DAMAGE object made for each
-// top-level as it is created. Override-redirect windows (the cards, dunst's window) are
-// top-levels too.
+// Maps, unmaps and moves of the top-level windows of an X screen, seen through
+// SubstructureNotify on the root window, and the drawing into them, seen through a DAMAGE object
+// made for each top-level as it is created. Override-redirect windows (the cards, dunst's
+// window) are top-levels too.
 class RootWatcher {
 public:
     struct Change {
-        enum Kind { mapped, unmapped, drawn };
+        // moved: a mapped window changed place (a card window waiting out of sight, moved into
+        // place for its card).
+        enum Kind { mapped, unmapped, moved, drawn };
         Clock::time_point at;
         Kind kind;
         std::uint32_t window;
@@ -44,6 +47,13 @@ private:
     xcb_connection_t* connection_ = nullptr;
     std::uint8_t damageEvent_ = 0;  // 0: the server has no DAMAGE extension
     std::uint32_t root_ = 0;
+    // Where each top-level is, and whether it is mapped.
+    struct Place {
+        std::int16_t x = 0;
+        std::int16_t y = 0;
+        bool mapped = false;
+    };
+    std::map<std::uint32_t, Place> places_;
 };
 
 }  // namespace wystrand::bench

@@ -1,5 +1,6 @@
 #include "platform/x11/X11CardWindow.h"
 
+#include <QAccessible>
 #include <QWidget>
 
 #include "platform/x11/X11Window.h"
@@ -14,12 +15,26 @@ void X11CardWindow::prepare() {
     if (isActive()) {
         markAsNotification(card_.winId());
     }
+    // Mapped now, where it cannot be seen, so that a card's show only moves it into place: Qt's
+    // map waits for the X server twice, which was half of a show. With a screen reader
+    // listening, the map waits for the card instead, so that the window is announced once,
+    // with its card in it.
+    if (!QAccessible::isActive()) {
+        card_.setWindowOpacity(0.0);
+        card_.show();
+    }
 }
 
 void X11CardWindow::show(QPoint at, double opacity) {
     card_.move(at);
     card_.setWindowOpacity(opacity);
-    card_.show();
+    if (!card_.isVisible()) {
+        card_.show();
+    } else if (QAccessible::isActive()) {
+        // Mapped before a screen reader came: it hears of the card now.
+        QAccessibleEvent shown(&card_, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    }
     card_.raise();
 }
 

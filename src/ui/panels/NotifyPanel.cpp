@@ -116,6 +116,9 @@ void NotifyPanel::embed(const ShowConfig& config) {
         shape.addRoundedRect(QRectF(visible), cardCornerRadius, cardCornerRadius);
         setMask(QRegion(shape.toFillPolygon().toPolygon()));
     }
+    // A child made in a window already mapped stays hidden until shown; in one not yet mapped it
+    // shows with the window.
+    view_->show();
 }
 
 void NotifyPanel::slideIn(const QRect& to) {

@@ -30,8 +30,9 @@ public:
     using CloseCallback = std::function<void(std::int64_t code)>;
 
     NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {});
-    // An empty card window whose native window is already made, not shown: build() fills it.
-    // Making it ahead of time keeps the window system's round trips out of a card's show.
+    // An empty card window whose native window is already made (on X11 also mapped, out of
+    // sight): build() fills it. Making it ahead of time keeps the window system's round trips
+    // out of a card's show.
     explicit NotifyPanel(PanelTiming timing);
     ~NotifyPanel() override;
     // Makes and touches the window's pixels ahead of its card, for a window made while no card
