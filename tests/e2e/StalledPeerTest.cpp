@@ -10,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,13 +100,35 @@ protected:
         ASSERT_TRUE(send(R"({"op":"show","id":")" + id + R"(","mode":")" + mode +
                          R"(","duration":)" + std::to_string(duration) + "}\n"));
     }
+    // The agent's mapped windows that overlap the screen: a window made ahead for the next card
+    // waits mapped too, out of sight.
+    int windowsOnScreen() {
+        const auto shell = [&](const QStringList& argv) {
+            std::map<std::string, int> values;
+            std::istringstream out(run(argv, environment).out);
+            for (std::string line; std::getline(out, line);) {
+                if (const auto eq = line.find('='); eq != std::string::npos) {
+                    values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
+                }
+            }
+            return values;
+        };
+        auto screen = shell({"xdotool", "getdisplaygeometry", "--shell"});
+        std::istringstream ids(run({"xdotool", "search", "--onlyvisible", "--pid",
+                                    QString::number(agent_->processId())},
+                                   environment)
+                                   .out);
+        int count = 0;
+        for (std::string id; std::getline(ids, id);) {
+            auto w = shell({"xdotool", "getwindowgeometry", "--shell", QString::fromStdString(id)});
+            count += w["X"] + w["WIDTH"] > 0 && w["X"] < screen["WIDTH"] &&
+                     w["Y"] + w["HEIGHT"] > 0 && w["Y"] < screen["HEIGHT"];
+        }
+        return count;
+    }
     bool cardsOnScreen(int count) {
         for (QDeadlineTimer deadline(kPatience); !deadline.hasExpired(); QThread::msleep(20)) {
-            const std::string out = run({"xdotool", "search", "--onlyvisible", "--pid",
-                                         QString::number(agent_->processId())},
-                                        environment)
-                                        .out;
-            if (std::ranges::count(out, '\n') == count) {
+            if (windowsOnScreen() == count) {
                 return true;
             }
         }

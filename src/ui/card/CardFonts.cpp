@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QStringList>
 #include <map>
-#include <tuple>
+#include <utility>
 
 namespace wystrand {
 
@@ -15,14 +15,22 @@ QFont loaded(QFont font) {
     return font;
 }
 
-// Keyed by the base font's full description too, so a new desktop font makes new fonts.
-using Fonts = std::map<std::tuple<int, int, QString>, QFont>;
+// The fonts made from one base font. A new base (the desktop's font changed) replaces them;
+// comparing fonts costs less than describing one as text for a key.
+struct Kept {
+    QFont base;
+    std::map<std::pair<int, int>, QFont> fonts;
+};
 
-const QFont& keep(Fonts& fonts, const QFont& base, int pixelSize, int weight, const auto& make) {
-    const auto key = std::make_tuple(pixelSize, weight, base.key());
-    auto it = fonts.find(key);
-    if (it == fonts.end()) {
-        it = fonts.emplace(key, loaded(make())).first;
+const QFont& keep(Kept& kept, const QFont& base, int pixelSize, int weight, const auto& make) {
+    if (kept.fonts.empty() || kept.base != base) {
+        kept.base = base;
+        kept.fonts.clear();
+    }
+    const auto key = std::make_pair(pixelSize, weight);
+    auto it = kept.fonts.find(key);
+    if (it == kept.fonts.end()) {
+        it = kept.fonts.emplace(key, loaded(make())).first;
     }
     return it->second;
 }
@@ -30,9 +38,9 @@ const QFont& keep(Fonts& fonts, const QFont& base, int pixelSize, int weight, co
 }  // namespace
 
 QFont cardFont(int pixelSize, QFont::Weight weight, QFontDatabase::SystemFont kind) {
-    static Fonts fonts;
+    static std::map<QFontDatabase::SystemFont, Kept> byKind;
     const QFont base = QFontDatabase::systemFont(kind);
-    return keep(fonts, base, pixelSize, weight, [&] {
+    return keep(byKind[kind], base, pixelSize, weight, [&] {
         QFont font = base;
         font.setPixelSize(pixelSize);
         font.setWeight(weight);
@@ -41,8 +49,8 @@ QFont cardFont(int pixelSize, QFont::Weight weight, QFontDatabase::SystemFont ki
 }
 
 QFont glyphFont(const QFont& base, int pixelSize) {
-    static Fonts fonts;
-    return keep(fonts, base, pixelSize, 0, [&] {
+    static Kept kept;
+    return keep(kept, base, pixelSize, 0, [&] {
         // Without the colour font first, U+2139 U+FE0F falls to a black-and-white glyph.
         QFont font = base;
         font.setFamilies({QStringLiteral("Noto Color Emoji"), base.family()});

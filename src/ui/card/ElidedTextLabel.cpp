@@ -42,12 +42,24 @@ void ElidedTextLabel::dropStaleLayouts() const {
         laidOutText_ = text();
         laidOutFont_ = font();
         layouts_.clear();
-        naturalWidth_ = -1;
+        natural_.reset();
     }
 }
 
-const std::vector<ElidedTextLabel::Line>& ElidedTextLabel::lines(int width) const {
+const ElidedTextLabel::LaidOut& ElidedTextLabel::natural() const {
     dropStaleLayouts();
+    if (!natural_) {
+        natural_ = layoutLines(unboundedWidth);
+    }
+    return *natural_;
+}
+
+const std::vector<ElidedTextLabel::Line>& ElidedTextLabel::lines(int width) const {
+    // Where the whole text fits unwrapped, its lines are those of the natural layout: shaping
+    // the text was most of a card's layout time.
+    if (const LaidOut& whole = natural(); !whole.cut && width >= whole.naturalWidth) {
+        return whole.lines;
+    }
     for (const Layout& layout : layouts_) {
         if (layout.width == width) {
             return layout.lines;
@@ -59,14 +71,15 @@ const std::vector<ElidedTextLabel::Line>& ElidedTextLabel::lines(int width) cons
     if (layouts_.size() == kept) {
         layouts_.erase(layouts_.begin());
     }
-    layouts_.push_back({width, layoutLines(width)});
+    layouts_.push_back({width, layoutLines(width).lines});
     return layouts_.back().lines;
 }
 
-std::vector<ElidedTextLabel::Line> ElidedTextLabel::layoutLines(qreal width) const {
-    std::vector<Line> lines;
+ElidedTextLabel::LaidOut ElidedTextLabel::layoutLines(qreal width) const {
+    LaidOut out;
+    std::vector<Line>& lines = out.lines;
     if (text().isEmpty()) {
-        return lines;
+        return out;
     }
     // QTextLayout breaks lines only at U+2028; a typed line feed must become one.
     QString source = text();
@@ -78,12 +91,15 @@ std::vector<ElidedTextLabel::Line> ElidedTextLabel::layoutLines(qreal width) con
     layout.setTextOption(option);
     layout.beginLayout();
     const qreal lineWidth = std::max<qreal>(width, 1);
+    qreal widest = 0;
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(lineWidth);
+        widest = std::max(widest, line.naturalTextWidth());
         QString shown = source.mid(line.textStart(), line.textLength());
         const bool lastAllowed = maxLines_ > 0 && static_cast<int>(lines.size()) == maxLines_ - 1;
         if (lastAllowed && line.textStart() + line.textLength() < source.size()) {
             shown = elideLastLine(shown, source.mid(line.textStart()), lineWidth, font());
+            out.cut = true;
         }
         shown.remove(QChar::LineSeparator);
         lines.push_back({shown, line.ascent(), line.height()});
@@ -92,7 +108,8 @@ std::vector<ElidedTextLabel::Line> ElidedTextLabel::layoutLines(qreal width) con
         }
     }
     layout.endLayout();
-    return lines;
+    out.naturalWidth = static_cast<int>(std::ceil(widest));
+    return out;
 }
 
 int ElidedTextLabel::marginsHeight() const {
@@ -113,30 +130,16 @@ int ElidedTextLabel::heightForWidth(int width) const {
     return static_cast<int>(std::ceil(height)) + marginsHeight();
 }
 
-QSize ElidedTextLabel::sizeHint() const {
-    const int w = naturalWidth() + marginsWidth();
-    return {w, heightForWidth(w)};
-}
-
 // The widest typed line, unwrapped, measured as the layout will draw it (letter spacing
 // included), so that a label given this width does not wrap.
-int ElidedTextLabel::naturalWidth() const {
-    dropStaleLayouts();
-    if (naturalWidth_ >= 0) {
-        return naturalWidth_;
+QSize ElidedTextLabel::sizeHint() const {
+    const LaidOut& whole = natural();
+    qreal height = 0;
+    for (const Line& line : whole.lines) {
+        height += line.height;
     }
-    QString source = text();
-    source.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(source, font());
-    qreal width = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(unboundedWidth);
-        width = std::max(width, line.naturalTextWidth());
-    }
-    layout.endLayout();
-    naturalWidth_ = static_cast<int>(std::ceil(width));
-    return naturalWidth_;
+    return {whole.naturalWidth + marginsWidth(),
+            static_cast<int>(std::ceil(height)) + marginsHeight()};
 }
 
 QSize ElidedTextLabel::minimumSizeHint() const {

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace wystrand {
@@ -31,12 +32,18 @@ private:
         qreal ascent = 0;
         qreal height = 0;
     };
+    struct LaidOut {
+        std::vector<Line> lines;
+        int naturalWidth = 0;  // of the widest line, rounded up
+        bool cut = false;      // the last allowed line ends with an ellipsis
+    };
     // Laid out once per width: the layout system asks for the same widths again and again, and
     // each paint too. Text and font are compared at every call, so a change cannot go stale.
     const std::vector<Line>& lines(int width) const;
+    // The text unwrapped: its natural size, and its lines at any width at least as wide.
+    const LaidOut& natural() const;
     void dropStaleLayouts() const;
-    int naturalWidth() const;
-    std::vector<Line> layoutLines(qreal width) const;
+    LaidOut layoutLines(qreal width) const;
     int marginsHeight() const;
     int marginsWidth() const;
 
@@ -47,8 +54,8 @@ private:
     };
     mutable QString laidOutText_;
     mutable QFont laidOutFont_;
+    mutable std::optional<LaidOut> natural_;
     mutable std::vector<Layout> layouts_;
-    mutable int naturalWidth_ = -1;
 };
 
 }  // namespace wystrand
