@@ -193,10 +193,10 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
             ++l.lost;
             return;
         }
-        const std::uint32_t window = h.firstPlaced(changesFrom)->window;
+        const RootWatcher::Change placed = *h.firstPlaced(changesFrom);
         if (keep) {
             l.readyMs.push_back(ms(*h.firstAt("ready", key, from) - sent));
-            l.placedMs.push_back(ms(h.firstPlaced(changesFrom)->at - sent));
+            l.placedMs.push_back(ms(placed.at - sent));
             if (drawing) {
                 l.drawnMs.push_back(ms(*firstDrawn(h, h.firstPlaced(changesFrom)) - sent));
             }
@@ -205,33 +205,33 @@ Latency measureLatency(Harness& h, DunstClient* dunst, int cards, int warmup) {
         if (!h.pumpUntil([&] { return h.count("result", key, from) > 0; }, 5s)) {
             ++l.lost;
         }
-        awaitUnmap(h, changesFrom, window);
+        awaitUnmap(h, changesFrom, placed.window);
     };
     auto theirs = [&](bool keep) {
         const std::size_t changesFrom = h.changes.size();
         const auto sent = Clock::now();
         QDBusPendingCall call =
             dunst->notify(QStringLiteral("Stand up"), QStringLiteral("Time for a short walk."));
-        const bool mapped = h.pumpUntil(
+        const bool shown = h.pumpUntil(
             [&] {
                 return firstMapped(h, changesFrom) &&
                        (!drawing || firstDrawn(h, firstMapped(h, changesFrom)));
             },
             5s);
         const auto id = DunstClient::notificationId(call);
-        if (!mapped || !id) {
+        if (!shown || !id) {
             ++l.lost;
             return;
         }
-        const std::uint32_t window = firstMapped(h, changesFrom)->window;
+        const RootWatcher::Change mapped = *firstMapped(h, changesFrom);
         if (keep) {
-            l.dunstPlacedMs.push_back(ms(firstMapped(h, changesFrom)->at - sent));
+            l.dunstPlacedMs.push_back(ms(mapped.at - sent));
             if (drawing) {
                 l.dunstDrawnMs.push_back(ms(*firstDrawn(h, firstMapped(h, changesFrom)) - sent));
             }
         }
         dunst->close(*id);
-        awaitUnmap(h, changesFrom, window);
+        awaitUnmap(h, changesFrom, mapped.window);
     };
 
     for (int i = 0; i < warmup; ++i) {

@@ -133,13 +133,8 @@ int ElidedTextLabel::heightForWidth(int width) const {
 // The widest typed line, unwrapped, measured as the layout will draw it (letter spacing
 // included), so that a label given this width does not wrap.
 QSize ElidedTextLabel::sizeHint() const {
-    const LaidOut& whole = natural();
-    qreal height = 0;
-    for (const Line& line : whole.lines) {
-        height += line.height;
-    }
-    return {whole.naturalWidth + marginsWidth(),
-            static_cast<int>(std::ceil(height)) + marginsHeight()};
+    const int w = natural().naturalWidth + marginsWidth();
+    return {w, heightForWidth(w)};
 }
 
 QSize ElidedTextLabel::minimumSizeHint() const {
