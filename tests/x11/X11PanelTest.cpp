@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <xcb/xcb.h>
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QProcess>
 #include <cstdlib>
@@ -67,6 +68,42 @@ TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
     EXPECT_EQ(results, std::vector<std::int64_t>{0});
     EXPECT_EQ(run("xdotool", {"getwindowfocus", "-f"}), focus);
     EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
+}
+
+// The window made ahead of the next card: shown, but with no card in it yet.
+NotifyPanel* waitingWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* panel = qobject_cast<NotifyPanel*>(w);
+        if (panel != nullptr && panel->view() == nullptr && panel->isVisible()) {
+            return panel;
+        }
+    }
+    return nullptr;
+}
+
+TEST(X11PanelTest, AWindowWaitsMappedOutOfSightAndSeeThroughForTheNextCard) {
+    WindowManager manager(PanelTiming{30ms, 30ms, 30ms, 1000ms});
+    NotifyPanel* waiting = nullptr;
+    ASSERT_TRUE(test::waitUntil([&] { return (waiting = waitingWindow()) != nullptr; }));
+    const QString id = QString::number(waiting->winId());
+    EXPECT_THAT(run("xwininfo", {"-id", id}),
+                AllOf(HasSubstr("Map State: IsViewable"), HasSubstr("+-30000+-30000")));
+    EXPECT_THAT(run("xprop", {"-id", id, "-notype", "_NET_WM_WINDOW_OPACITY"}),
+                HasSubstr("_NET_WM_WINDOW_OPACITY = 0\n"));
+
+    // Two cards in one turn: the first takes the waiting window, the second gets its own.
+    manager.show(card("a", NotifyMode::alert), nullptr, nullptr);
+    manager.show(card("b", NotifyMode::info), nullptr, nullptr);
+    EXPECT_EQ(manager.panel("a"), waiting);
+    EXPECT_NE(manager.panel("b"), waiting);
+    NotifyPanel* b = manager.panel("b");
+    ASSERT_TRUE(
+        test::waitUntil([&] { return b->pos().x() == 1108 && waiting->pos().x() == 1108; }));
+    EXPECT_THAT(run("xwininfo", {"-id", id}), HasSubstr("-geometry 320x128-12+8\n"));
+    EXPECT_THAT(run("xprop", {"-id", id, "-notype", "_NET_WM_WINDOW_OPACITY"}),
+                HasSubstr("_NET_WM_WINDOW_OPACITY = 4294967295\n"));
+    // Another waits for the card after these.
+    ASSERT_TRUE(test::waitUntil([&] { return waitingWindow() != nullptr; }));
 }
 
 TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {

@@ -35,6 +35,8 @@ public:
 
     bool translucent() const override { return true; }
     void prepare() override;
+    // A layer surface cannot wait out of sight.
+    void mapAhead() override {}
     void show(QPoint at, double opacity) override;
     void move(QPoint to) override;
     void setOpacity(double opacity) override;

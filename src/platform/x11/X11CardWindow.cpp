@@ -15,6 +15,9 @@ void X11CardWindow::prepare() {
     if (isActive()) {
         markAsNotification(card_.winId());
     }
+}
+
+void X11CardWindow::mapAhead() {
     // Mapped now, where it cannot be seen, so that a card's show only moves it into place: Qt's
     // map waits for the X server twice, which was half of a show. With a screen reader
     // listening, the map waits for the card instead, so that the window is announced once,

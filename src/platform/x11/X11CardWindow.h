@@ -12,6 +12,7 @@ public:
 
     bool translucent() const override;
     void prepare() override;
+    void mapAhead() override;
     void show(QPoint at, double opacity) override;
     void move(QPoint to) override;
     void setOpacity(double opacity) override;

@@ -48,7 +48,8 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
     window_->prepare();
 }
 
-void NotifyPanel::preparePixels() {
+void NotifyPanel::prepareAhead() {
+    window_->mapAhead();
     QBackingStore* store = backingStore();
     if (store == nullptr) {
         return;

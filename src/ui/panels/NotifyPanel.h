@@ -30,16 +30,17 @@ public:
     using CloseCallback = std::function<void(std::int64_t code)>;
 
     NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {});
-    // An empty card window whose native window is already made (on X11 also mapped, out of
-    // sight): build() fills it. Making it ahead of time keeps the window system's round trips
-    // out of a card's show.
+    // An empty card window whose native window is already made: build() fills it.
     explicit NotifyPanel(PanelTiming timing);
     ~NotifyPanel() override;
-    // Makes and touches the window's pixels ahead of its card, for a window made while no card
-    // waits: a fresh shared-memory image takes its pages one fault at a time at the first
-    // paint, which was most of the time from a card's map to its first drawing. Made at the
-    // tallest card's size, they serve every mode.
-    void preparePixels();
+    // Readies a window made while no card waits, so that the next card's show is short:
+    //  - on X11 maps it, out of sight: Qt's map waits for the X server twice, which was half of
+    //    a show;
+    //  - makes and touches its pixels: a fresh shared-memory image takes its pages one fault at
+    //    a time at the first paint, which was most of the time from a card's map to its first
+    //    drawing. Made at the tallest card's size, they serve every mode.
+    // A burst's windows skip this: each maps once, in place, with its card in it.
+    void prepareAhead();
     // Fills an empty window with the card of `config`; once, before slideIn().
     void build(const ShowConfig& config, CloseCallback onClose);
 

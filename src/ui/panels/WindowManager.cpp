@@ -68,7 +68,7 @@ WindowManager::~WindowManager() {
 void WindowManager::prepareSpare() {
     if (!spare) {
         spare = std::make_unique<NotifyPanel>(timing);
-        spare->preparePixels();
+        spare->prepareAhead();
     }
 }
 
