@@ -98,5 +98,28 @@ TEST(ElidedTextLabelTest, ANewTextOrFontIsLaidOutAfresh) {
     EXPECT_GT(label.sizeHint().width(), shortHint.width());
 }
 
+TEST(ElidedTextLabelTest, LabelsShareLayoutsOnlyForTheSameTextFontAndLineLimit) {
+    const QString text = words(40);
+    ElidedTextLabel unlimited(text, 0);
+    ElidedTextLabel oneLine(text, 1);
+    ElidedTextLabel spaced(text, 0);
+    QFont font = spaced.font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 3);
+    spaced.setFont(font);
+
+    const QStringList all = unlimited.shownLines(150);
+    ASSERT_GT(all.size(), 3);
+    const QStringList first = oneLine.shownLines(150);
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_TRUE(first[0].endsWith(ellipsis));
+    EXPECT_GT(spaced.shownLines(150).size(), all.size());
+    EXPECT_GT(spaced.sizeHint().width(), unlimited.sizeHint().width());
+
+    // A label made later with the same text and font lays it out as the first one did.
+    ElidedTextLabel again(text, 0);
+    EXPECT_EQ(again.shownLines(150), all);
+    EXPECT_EQ(again.heightForWidth(150), unlimited.heightForWidth(150));
+}
+
 }  // namespace
 }  // namespace wystrand

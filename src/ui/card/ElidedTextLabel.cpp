@@ -6,6 +6,8 @@
 #include <QTextOption>
 #include <cmath>
 
+#include "ui/card/RecentlyUsed.h"
+
 namespace wystrand {
 
 namespace {
@@ -76,6 +78,21 @@ const std::vector<ElidedTextLabel::Line>& ElidedTextLabel::lines(int width) cons
 }
 
 ElidedTextLabel::LaidOut ElidedTextLabel::layoutLines(qreal width) const {
+    // Cards come and go with the same few texts: a reminder's title and message, the eyebrow.
+    // Shaping a text was the larger part of building a card, so the last layouts are kept for
+    // every label, whichever card it is on. A card has up to four labels; a few cards' worth.
+    struct Key {
+        QString text;
+        QFont font;
+        int maxLines;
+        qreal width;
+        bool operator==(const Key&) const = default;
+    };
+    static RecentlyUsed<Key, LaidOut, 32> shaped;
+    return shaped.get(Key{text(), font(), maxLines_, width}, [&] { return shapeLines(width); });
+}
+
+ElidedTextLabel::LaidOut ElidedTextLabel::shapeLines(qreal width) const {
     LaidOut out;
     std::vector<Line>& lines = out.lines;
     if (text().isEmpty()) {

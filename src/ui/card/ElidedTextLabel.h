@@ -43,7 +43,9 @@ private:
     // The text unwrapped: its natural size, and its lines at any width at least as wide.
     const LaidOut& natural() const;
     void dropStaleLayouts() const;
+    // The text's lines at `width`, from the layouts kept for every label or newly shaped.
     LaidOut layoutLines(qreal width) const;
+    LaidOut shapeLines(qreal width) const;
     int marginsHeight() const;
     int marginsWidth() const;
 

@@ -10,7 +10,6 @@
 #include <QTransform>
 #include <QVBoxLayout>
 #include <cmath>
-#include <vector>
 
 #include "core/card/CardGeometry.h"
 #include "core/message/Theme.h"
@@ -18,6 +17,7 @@
 #include "ui/card/CardParts.h"
 #include "ui/card/ElidedTextLabel.h"
 #include "ui/card/PlainButton.h"
+#include "ui/card/RecentlyUsed.h"
 #include "ui/card/TimerDelay.h"
 
 namespace wystrand {
@@ -80,34 +80,24 @@ void paintChrome(QPainter& painter, const QRectF& bounds, const QColor& backgrou
 // The chrome drawn once per size, look and pixel ratio: stroking the thin antialiased edge
 // cost more than all the rest of a card's paint. Cards of one mode and look share an image.
 QImage chromeImage(QSize size, const QColor& background, const QColor& border, qreal ratio) {
-    struct Chrome {
+    struct Key {
         QSize size;
         QColor background;
         QColor border;
         qreal ratio;
-        QImage image;
+        bool operator==(const Key&) const = default;
     };
-    static std::vector<Chrome> made;
-    for (const Chrome& c : made) {
-        if (c.size == size && c.background == background && c.border == border &&
-            c.ratio == ratio) {
-            return c.image;
-        }
-    }
-    QImage image(size * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-    {
+    // Three modes in two looks, and a few overflowing sizes.
+    static RecentlyUsed<Key, QImage, 8> made;
+    return made.get(Key{size, background, border, ratio}, [&] {
+        QImage image(size * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
         QPainter painter(&image);
         paintChrome(painter, QRectF(QPointF(), size), background, border);
-    }
-    // Three modes in two looks, and a few overflowing sizes.
-    constexpr std::size_t kept = 8;
-    if (made.size() == kept) {
-        made.erase(made.begin());
-    }
-    made.push_back({size, background, border, ratio, image});
-    return image;
+        painter.end();
+        return image;
+    });
 }
 
 }  // namespace
@@ -170,10 +160,8 @@ QLayout* NotifyView::buildHeaderRow() {
     row->addStretch(1);
 
     if (config_.mode == NotifyMode::countdown) {
-        clock_ = new QLabel(this);
+        clock_ = new ElidedTextLabel(clockText(secondsLeft_), 1, this);
         clock_->setObjectName(QStringLiteral("clock"));
-        clock_->setTextFormat(Qt::PlainText);
-        clock_->setText(clockText(secondsLeft_));
         clock_->setFont(cardFont(11, QFont::DemiBold, QFontDatabase::FixedFont));
         setForeground(clock_, accent_);
         row->addWidget(clock_, 0, Qt::AlignVCenter);

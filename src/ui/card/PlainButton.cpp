@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "ui/card/RecentlyUsed.h"
+
 namespace wystrand {
 
 namespace {
@@ -20,8 +22,17 @@ PlainButton::PlainButton(const QString& label, QWidget* parent) : QAbstractButto
 }
 
 QSize PlainButton::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return {metrics.size(textFlags, text()).width(), metrics.height()};
+    // Every card asks for the size of the same few button labels; measuring one shapes it.
+    struct Key {
+        QString text;
+        QFont font;
+        bool operator==(const Key&) const = default;
+    };
+    static RecentlyUsed<Key, QSize, 16> measured;
+    return measured.get(Key{text(), font()}, [&] {
+        const QFontMetrics metrics(font());
+        return QSize(metrics.size(textFlags, text()).width(), metrics.height());
+    });
 }
 
 QSize PlainButton::minimumSizeHint() const {
