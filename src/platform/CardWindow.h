@@ -19,8 +19,6 @@ public:
     // Whether the card can be see-through around its rounded shape. Asked before the widget
     // has a native window: translucency is chosen when that is created.
     virtual bool translucent() const = 0;
-    // Once the widget is made, before its card is built.
-    virtual void prepare() = 0;
     // For a window made ahead of any card: may map it now, out of sight and see-through, so
     // that show() only moves it into place.
     virtual void mapAhead() = 0;

@@ -3,8 +3,10 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <QStringList>
+#include <string>
 
 #include "ui/card/ElidedTextLabel.h"
+#include "ui/card/RecentlyUsed.h"
 
 namespace wystrand {
 namespace {
@@ -119,6 +121,30 @@ TEST(ElidedTextLabelTest, LabelsShareLayoutsOnlyForTheSameTextFontAndLineLimit) 
     ElidedTextLabel again(text, 0);
     EXPECT_EQ(again.shownLines(150), all);
     EXPECT_EQ(again.heightForWidth(150), unlimited.heightForWidth(150));
+}
+
+// The store behind the shared layouts.
+TEST(RecentlyUsedTest, MakesEachValueOnceAndDropsTheLeastRecentlyUsedWhenFull) {
+    RecentlyUsed<int, std::string, 2> kept;
+    int made = 0;
+    auto get = [&](int key) {
+        return kept.get(key, [&] {
+            ++made;
+            return "v" + std::to_string(key);
+        });
+    };
+    EXPECT_EQ(get(1), "v1");
+    EXPECT_EQ(get(2), "v2");
+    EXPECT_EQ(get(1), "v1");
+    EXPECT_EQ(made, 2);
+
+    // 2 was used least recently: 3 takes its place, 1 stays.
+    EXPECT_EQ(get(3), "v3");
+    EXPECT_EQ(kept.size(), 2U);
+    EXPECT_EQ(get(1), "v1");
+    EXPECT_EQ(made, 3);
+    EXPECT_EQ(get(2), "v2");
+    EXPECT_EQ(made, 4);
 }
 
 }  // namespace

@@ -154,6 +154,30 @@ TEST_F(WindowManagerTest, ARestackMovesOnlyWhatChangesPlaceAndServesClosesThatEn
     EXPECT_TRUE(waitUntil([&] { return c->pos() == QPoint(1108, 8); }));
 }
 
+TEST_F(WindowManagerTest, ACardBelowTheScreenIsMappedOnlyWhenARestackBringsItUp) {
+    // Seven alert cards fill the 875 px screen; the eighth starts at 8 + 7 * 136 = 960.
+    for (int i = 0; i < 8; ++i) {
+        show(QString::number(i), NotifyMode::alert);
+    }
+    NotifyPanel* last = manager->panel("7");
+    EXPECT_EQ(last->targetFrame(), QRect(1108, 960, 320, 128));
+    EXPECT_EQ(last->pos(), QPoint(1108, 960));
+    EXPECT_FALSE(last->isVisible());
+
+    manager->dismiss("0");
+    ASSERT_TRUE(resultsAre(1));
+    EXPECT_TRUE(last->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return last->pos() == QPoint(1108, 824); }));
+    // The window made ahead meanwhile takes the next card, already mapped; the one after waits
+    // unmapped, and dismissed unseen it still reports once.
+    show("8", NotifyMode::alert);
+    NotifyPanel* hidden = show("9", NotifyMode::alert);
+    EXPECT_FALSE(hidden->isVisible());
+    manager->dismiss("9");
+    ASSERT_TRUE(resultsAre(2));
+    EXPECT_EQ(results.back(), (std::pair<QString, std::int64_t>{"9", 2}));
+}
+
 TEST_F(WindowManagerTest, FreedMemoryIsReleasedOnceTheColumnStaysEmpty) {
     int releases = 0;
     manager = std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 1000ms, 500ms}, nullptr,

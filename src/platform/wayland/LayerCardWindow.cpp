@@ -98,8 +98,6 @@ LayerCardWindow::~LayerCardWindow() {
     destroySurface();
 }
 
-void LayerCardWindow::prepare() {}
-
 bool LayerCardWindow::eventFilter(QObject*, QEvent* event) {
     if (event->type() == QEvent::Paint && !rendering_ && !contentDirty_) {
         contentDirty_ = true;

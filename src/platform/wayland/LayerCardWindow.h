@@ -34,7 +34,6 @@ public:
     ~LayerCardWindow() override;
 
     bool translucent() const override { return true; }
-    void prepare() override;
     // A layer surface cannot wait out of sight.
     void mapAhead() override {}
     void show(QPoint at, double opacity) override;

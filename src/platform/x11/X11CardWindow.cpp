@@ -11,13 +11,21 @@ bool X11CardWindow::translucent() const {
     return compositorRunning();
 }
 
-void X11CardWindow::prepare() {
+void X11CardWindow::makeNative() {
+    if (native_) {
+        return;
+    }
+    native_ = true;
     if (isActive()) {
         markAsNotification(card_.winId());
+        if (blur_) {
+            setBlurBehind(card_.winId(), *blur_);
+        }
     }
 }
 
 void X11CardWindow::mapAhead() {
+    makeNative();
     // Mapped now, where it cannot be seen, so that a card's show only moves it into place: Qt's
     // map waits for the X server twice, which was half of a show. With a screen reader
     // listening, the map waits for the card instead, so that the window is announced once,
@@ -29,6 +37,7 @@ void X11CardWindow::mapAhead() {
 }
 
 void X11CardWindow::show(QPoint at, double opacity) {
+    makeNative();
     card_.move(at);
     card_.setWindowOpacity(opacity);
     if (!card_.isVisible()) {
@@ -50,7 +59,8 @@ void X11CardWindow::setOpacity(double opacity) {
 }
 
 void X11CardWindow::blurBehind(const QRect& region) {
-    if (isActive()) {
+    blur_ = region;
+    if (native_ && isActive()) {
         setBlurBehind(card_.winId(), region);
     }
 }

@@ -1,17 +1,19 @@
 #pragma once
 
+#include <optional>
+
 #include "platform/CardWindow.h"
 
 namespace wystrand::x11 {
 
 // A card as a top-level Qt window: an unmanaged notification window on xcb, a plain widget on
-// other Qt platforms (offscreen in tests).
+// other Qt platforms (offscreen in tests). The native window is made when the card is first
+// shown or mapped ahead: one placed out of sight, below the screen, costs none until it comes up.
 class X11CardWindow : public CardWindow {
 public:
     explicit X11CardWindow(QWidget& card) : card_(card) {}
 
     bool translucent() const override;
-    void prepare() override;
     void mapAhead() override;
     void show(QPoint at, double opacity) override;
     void move(QPoint to) override;
@@ -21,7 +23,12 @@ public:
     void close() override {}
 
 private:
+    // Makes the native window, marked as a notification, with what waited for it.
+    void makeNative();
+
     QWidget& card_;
+    bool native_ = false;
+    std::optional<QRect> blur_;
 };
 
 }  // namespace wystrand::x11

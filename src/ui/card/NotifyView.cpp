@@ -300,7 +300,7 @@ int NotifyView::naturalHeight() const {
 
 void NotifyView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    armTimers();
+    startTimers();
 }
 
 void NotifyView::paintEvent(QPaintEvent*) {
@@ -321,7 +321,7 @@ void NotifyView::paintEvent(QPaintEvent*) {
     painter.drawImage(bounds.topLeft(), chromeImage(bounds.size(), background, border, ratio));
 }
 
-void NotifyView::armTimers() {
+void NotifyView::startTimers() {
     if (armed_) {
         return;
     }

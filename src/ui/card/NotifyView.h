@@ -50,6 +50,10 @@ public:
     // border and rounded corners follow it, so a card taller than the frame keeps its shape.
     void setVisibleCard(const QRect& visible);
 
+    // Starts the display timer or the countdown, once: when the card is first shown, or
+    // earlier from a host that keeps the card unmapped, whose time runs all the same.
+    void startTimers();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -60,7 +64,6 @@ private:
     QLayout* buildAlertButtons();
     QLayout* buildCountdownSection();
 
-    void armTimers();
     void tickCountdown();
     void countdownStep();
     void send(std::int64_t code);

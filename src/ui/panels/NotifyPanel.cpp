@@ -45,7 +45,6 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
     // The height of a default card until build() sets the one of its mode.
     setFixedSize(cardWidth, cardHeight(ShowConfig().mode));
     move(-30000, -30000);
-    window_->prepare();
 }
 
 void NotifyPanel::prepareAhead() {
@@ -76,7 +75,18 @@ void NotifyPanel::setCardOpacity(qreal opacity) {
 }
 
 void NotifyPanel::raiseCard() {
-    window_->raise();
+    if (isVisible()) {
+        window_->raise();
+    } else {
+        reveal();
+    }
+}
+
+void NotifyPanel::reveal() {
+    // Mapped now, above the windows mapped before it, where it was placed.
+    if (!isVisible()) {
+        window_->show(pos(), windowOpacity());
+    }
 }
 
 NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing)
@@ -137,7 +147,15 @@ void NotifyPanel::slideIn(const QRect& to) {
 
 void NotifyPanel::placeAt(const QRect& to) {
     targetFrame_ = to;
-    window_->show(to.topLeft(), windowOpacity());
+    // A window already mapped (one made ahead of its card) goes where it belongs. Any other
+    // waits unmapped until a restack brings it up: a burst's cards below the screen's bottom
+    // edge would each cost a map, and pixels, that nobody sees. Its time runs meanwhile.
+    if (isVisible()) {
+        window_->show(to.topLeft(), windowOpacity());
+    } else {
+        move(to.topLeft());
+        view_->startTimers();
+    }
 }
 
 void NotifyPanel::animateTo(int y) {
@@ -145,6 +163,7 @@ void NotifyPanel::animateTo(int y) {
     if (reducedMotion_ && y == targetFrame_.y()) {
         return;
     }
+    reveal();
     targetFrame_.moveTop(y);
     startMove(targetFrame_.topLeft(), timing_.move, reducedMotion_ ? jumpHalfway() : easeOut());
     if (!reducedMotion_ || dismissed_) {

@@ -30,7 +30,7 @@ public:
     using CloseCallback = std::function<void(std::int64_t code)>;
 
     NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {});
-    // An empty card window whose native window is already made: build() fills it.
+    // An empty card window: build() fills it.
     explicit NotifyPanel(PanelTiming timing);
     ~NotifyPanel() override;
     // Readies a window made while no card waits, so that the next card's show is short:
@@ -45,7 +45,8 @@ public:
     void build(const ShowConfig& config, CloseCallback onClose);
 
     void slideIn(const QRect& to);
-    // Shows the card at `to` without the motion, for a card placed where nobody sees it.
+    // Places the card at `to` without the motion, for a card placed where nobody sees it; it
+    // is mapped when a move or a raise brings it up.
     void placeAt(const QRect& to);
     void animateTo(int y);
     // The same move without the motion, for a card nobody sees travel.
@@ -61,11 +62,12 @@ public:
     QRect targetFrame() const { return targetFrame_; }
     NotifyView* view() const { return view_; }
 
-    // Above windows mapped since the card was shown.
+    // Above windows mapped since the card was shown; a card placed out of sight is mapped.
     void raiseCard();
 
 private:
     void embed(const ShowConfig& config);
+    void reveal();
     void setCardPos(QPoint at);
     void setCardOpacity(qreal opacity);
     void startMove(QPoint to, std::chrono::milliseconds length, const QEasingCurve& curve);
