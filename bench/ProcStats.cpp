@@ -58,8 +58,8 @@ ProcSample sampleProcess(pid_t pid) {
         while (!thread.name.empty() && thread.name.back() == '\n') {
             thread.name.pop_back();
         }
-        thread.switches = statusField(status, "voluntary_ctxt_switches") +
-                          statusField(status, "nonvoluntary_ctxt_switches");
+        thread.switches = statusField(status, "voluntary_ctxt_switches");
+        thread.preempted = statusField(status, "nonvoluntary_ctxt_switches");
         sample.threads[std::stoi(entry.path().filename().string())] = thread;
     }
     return sample;
@@ -78,7 +78,9 @@ Wakeups wakeupsBetween(const ProcSample& before, const ProcSample& after) {
     Wakeups w;
     for (const auto& [tid, thread] : after.threads) {
         const auto it = before.threads.find(tid);
-        const long delta = thread.switches - (it == before.threads.end() ? 0 : it->second.switches);
+        const bool old = it != before.threads.end();
+        w.preempted += thread.preempted - (old ? it->second.preempted : 0);
+        const long delta = thread.switches - (old ? it->second.switches : 0);
         if (delta > 0) {
             w.total += delta;
             w.byThread.emplace_back(thread.name, delta);

@@ -13,7 +13,8 @@ namespace wystrand::bench {
 struct ProcSample {
     struct Thread {
         std::string name;
-        long switches = 0;  // voluntary and involuntary context switches
+        long switches = 0;   // voluntary context switches: the thread went to sleep
+        long preempted = 0;  // involuntary ones: the scheduler took the CPU from it
     };
     long long cpuTicks = 0;  // user and system time of every thread, in clock ticks
     long rssKb = 0;
@@ -24,10 +25,13 @@ ProcSample sampleProcess(pid_t pid);
 long rssKb(pid_t pid);
 double cpuSeconds(const ProcSample& before, const ProcSample& after);
 
-// Wake-ups between two samples, counted as context switches: a thread that sleeps in poll and
-// is woken switches out once when it sleeps again. Threads born in between count from zero.
+// Wake-ups between two samples, counted as voluntary context switches: a thread that sleeps in
+// poll and is woken switches out once when it sleeps again. A thread preempted while it runs
+// (by the peer its write just woke, say) did not wake for it; those switches are counted apart.
+// Threads born in between count from zero.
 struct Wakeups {
     long total = 0;
+    long preempted = 0;
     std::vector<std::pair<std::string, long>> byThread;  // threads that woke at all
 };
 Wakeups wakeupsBetween(const ProcSample& before, const ProcSample& after);

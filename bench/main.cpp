@@ -95,7 +95,11 @@ std::string wakeupCell(const Idle& idle) {
         out += (i != 0 ? ", " : "") + idle.wakeups.byThread[i].first + " " +
                std::to_string(idle.wakeups.byThread[i].second);
     }
-    return out + ")";
+    out += ")";
+    if (idle.wakeups.preempted > 0) {
+        out += "; preempted " + std::to_string(idle.wakeups.preempted) + "×";
+    }
+    return out;
 }
 
 }  // namespace
