@@ -6,8 +6,6 @@
 #include <QTextOption>
 #include <cmath>
 
-#include "ui/card/RecentlyUsed.h"
-
 namespace wystrand {
 
 namespace {
@@ -62,19 +60,7 @@ const std::vector<ElidedTextLabel::Line>& ElidedTextLabel::lines(int width) cons
     if (const LaidOut& whole = natural(); !whole.cut && width >= whole.naturalWidth) {
         return whole.lines;
     }
-    for (const Layout& layout : layouts_) {
-        if (layout.width == width) {
-            return layout.lines;
-        }
-    }
-    // A card asks for two or three widths; a resized label for more, of which the last few
-    // are kept.
-    constexpr std::size_t kept = 4;
-    if (layouts_.size() == kept) {
-        layouts_.erase(layouts_.begin());
-    }
-    layouts_.push_back({width, layoutLines(width).lines});
-    return layouts_.back().lines;
+    return layouts_.get(width, [&] { return layoutLines(width).lines; });
 }
 
 ElidedTextLabel::LaidOut ElidedTextLabel::layoutLines(qreal width) const {

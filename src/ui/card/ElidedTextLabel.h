@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "ui/card/RecentlyUsed.h"
+
 namespace wystrand {
 
 // A plain-text label that wraps at word boundaries (or anywhere inside a word too long for a
@@ -50,14 +52,12 @@ private:
     int marginsWidth() const;
 
     int maxLines_;
-    struct Layout {
-        int width = 0;
-        std::vector<Line> lines;
-    };
     mutable QString laidOutText_;
     mutable QFont laidOutFont_;
     mutable std::optional<LaidOut> natural_;
-    mutable std::vector<Layout> layouts_;
+    // By width: a card asks for two or three; a resized label for more, of which the last few
+    // are kept.
+    mutable RecentlyUsed<int, std::vector<Line>, 4> layouts_;
 };
 
 }  // namespace wystrand

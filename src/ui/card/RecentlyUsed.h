@@ -16,9 +16,10 @@ class RecentlyUsed {
     static_assert(Capacity > 0);
 
 public:
-    // The value kept for `key`, or the one `make()` returns, kept from now on.
+    // The value kept for `key`, or the one `make()` returns, kept from now on. The reference
+    // holds until the next get() or clear().
     template <typename Make>
-    Value get(const Key& key, Make&& make) {
+    const Value& get(const Key& key, Make&& make) {
         for (auto it = entries_.begin(); it != entries_.end(); ++it) {
             if (it->first == key) {
                 // The most recently used stays last.
@@ -30,10 +31,11 @@ public:
         if (entries_.size() == Capacity) {
             entries_.erase(entries_.begin());
         }
-        entries_.emplace_back(key, made);
-        return made;
+        entries_.emplace_back(key, std::move(made));
+        return entries_.back().second;
     }
 
+    void clear() { entries_.clear(); }
     std::size_t size() const { return entries_.size(); }
 
 private:
