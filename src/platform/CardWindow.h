@@ -2,10 +2,6 @@
 
 #include <QPoint>
 #include <QRect>
-#include <functional>
-#include <memory>
-
-class QWidget;
 
 namespace wystrand {
 
@@ -31,10 +27,5 @@ public:
     virtual void raise() = 0;
     virtual void close() = 0;
 };
-
-// The seam for `card` on the window system the agent runs on. `onLost` runs, from the event
-// loop, when the window system takes the window away (its output went); the card then ends as
-// if dismissed.
-std::unique_ptr<CardWindow> createCardWindow(QWidget& card, std::function<void()> onLost);
 
 }  // namespace wystrand

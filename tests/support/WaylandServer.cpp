@@ -52,9 +52,9 @@ WaylandServer::~WaylandServer() {
     stop();
 }
 
-void WaylandServer::stop() {
+void WaylandServer::stop(int signal) {
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
+        kill(pid_, signal);
         while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
         }
         pid_ = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <string>
@@ -22,7 +23,8 @@ public:
     // Waits until clients can connect. False, with why(), when the compositor is not
     // installed or did not come up.
     bool start();
-    void stop();
+    // Ends the compositor with `signal` and waits until it has gone.
+    void stop(int signal = SIGTERM);
     const std::string& why() const { return why_; }
 
     pid_t pid() const { return pid_; }

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
@@ -89,6 +90,42 @@ TEST_F(BackendTest, LayerShellWhereOfferedElseXWaylandElseExit1Silently) {
         EXPECT_NE(kill(pids[i], 0), 0) << dirs[i];
         EXPECT_FALSE(QDir(QString::fromStdString(dirs[i])).exists()) << dirs[i];
     }
+}
+
+TEST_F(BackendTest, TheAgentEndsWithStatus1WhenTheCompositorGoes) {
+    WaylandServer& sway = compositor(WaylandServer::Kind::sway);
+    if (!skip_.empty()) {
+        GTEST_SKIP() << skip_;
+    }
+    const auto serve = startChild({kCtl, "serve", "--agent", kAgent}, on(sway, ""));
+    const auto show = [&](const char* id) {
+        serve->write(QByteArray(R"({"op":"show","mode":"info","duration":60,"id":")") + id +
+                     "\"}\n");
+    };
+    QByteArray events;
+    show("before");
+    ASSERT_TRUE(waitUntil([&] {
+        events += serve->readAllStandardOutput();
+        return events.contains(R"({"id":"before","ev":"ready"})");
+    }));
+
+    QElapsedTimer clock;
+    clock.start();
+    sway.stop(SIGKILL);
+    show("after");
+    QByteArray errors;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            errors += serve->readAllStandardError();
+            return errors.contains("the agent exited (status 1)");
+        },
+        5s))
+        << errors.toStdString();
+    EXPECT_LT(clock.elapsed(), 2000);
+    events += serve->readAllStandardOutput();
+    EXPECT_FALSE(events.contains(R"("id":"after")")) << events.toStdString();
+    serve->closeWriteChannel();
+    serve->waitForFinished();
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "core/card/CardGeometry.h"
 #include "core/card/SurfaceGeometry.h"
 #include "platform/wayland/LayerCardWindow.h"
+#include "platform/wayland/LayerWindowSystem.h"
 #include "platform/wayland/WaylandClient.h"
 #include "protocols/fractional-scale-v1-client.h"
 #include "protocols/kde-blur-client.h"
@@ -170,11 +171,10 @@ std::vector<std::string> regionOf(const QRect& rect) {
 }
 
 TEST(SurfaceRequestsTest, BlurFollowsTheRoundedCardAndBuffersTheFractionalScale) {
-    wayland::WaylandClient* client = wayland::WaylandClient::instance();
-    ASSERT_NE(client, nullptr);
+    wayland::LayerWindowSystem system(wayland::WaylandClient::instance());
     QWidget card;
     card.setFixedSize(cardWidth, alertCardHeight);
-    wayland::LayerCardWindow window(*client, card, [] {});
+    wayland::LayerCardWindow window(system, card, [] {});
     // Asked before the surface exists, sent once it does.
     const QRect region(0, 0, cardWidth, alertCardHeight);
     window.blurBehind(region);

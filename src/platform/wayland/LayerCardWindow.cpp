@@ -6,12 +6,12 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
 #include "core/card/CardGeometry.h"
 #include "core/card/SurfaceGeometry.h"
+#include "platform/wayland/LayerWindowSystem.h"
 #include "protocols/fractional-scale-v1-client.h"
 #include "protocols/kde-blur-client.h"
 #include "protocols/viewporter-client.h"
@@ -56,6 +56,7 @@ struct LayerCardWindow::Listeners {
 
     static void enter(void* data, wl_surface*, wl_output* output) {
         auto* self = static_cast<LayerCardWindow*>(data);
+        self->system_.cardEntered(output);
         self->outputs_.insert(output);
         self->outputsChanged();
     }
@@ -83,8 +84,9 @@ struct LayerCardWindow::Listeners {
     static constexpr wp_fractional_scale_v1_listener fractionalListener{preferredScale};
 };
 
-LayerCardWindow::LayerCardWindow(WaylandClient& client, QWidget& card, std::function<void()> onLost)
-    : client_(client), card_(card), onLost_(std::move(onLost)) {
+LayerCardWindow::LayerCardWindow(LayerWindowSystem& system, QWidget& card,
+                                 std::function<void()> onLost)
+    : system_(system), client_(system.client()), card_(card), onLost_(std::move(onLost)) {
     frameFallback_.setSingleShot(true);
     frameFallback_.setInterval(17ms);
     QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
@@ -128,10 +130,9 @@ void LayerCardWindow::show(QPoint at, double opacity) {
     }
     surface_ = wl_compositor_create_surface(client_.compositor());
     wl_surface_add_listener(surface_, &Listeners::surfaceListener, this);
-    // No output: the compositor puts the card on the output the user works on.
-    layer_ =
-        zwlr_layer_shell_v1_get_layer_surface(client_.layerShell(), surface_, nullptr,
-                                              ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "wystrand-notify");
+    layer_ = zwlr_layer_shell_v1_get_layer_surface(
+        client_.layerShell(), surface_, system_.columnOutput(), ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
+        "wystrand-notify");
     zwlr_layer_surface_v1_add_listener(layer_, &Listeners::layerListener, this);
     const QSize size = logicalSize();
     zwlr_layer_surface_v1_set_size(layer_, static_cast<std::uint32_t>(size.width()),
@@ -149,7 +150,7 @@ void LayerCardWindow::show(QPoint at, double opacity) {
         viewport_ = wp_viewporter_get_viewport(client_.viewporter(), surface_);
     }
     client_.attach(surface_, this);
-    scale_ = client_.scaleOf({});
+    scale_ = client_.outputs().scaleOf({});
     applyBlur();
     move(at);
     // The first commit carries no buffer; the configure that answers it allows one.
@@ -244,7 +245,7 @@ void LayerCardWindow::destroySurface() {
 }
 
 void LayerCardWindow::outputsChanged() {
-    const int scale = client_.scaleOf(outputs_);
+    const int scale = client_.outputs().scaleOf(outputs_);
     if (scale != scale_) {
         scale_ = scale;
         // A fractional scale, once told, stands for the outputs' own.
@@ -360,9 +361,8 @@ void LayerCardWindow::flushFrame() {
             firstFramePending_ = true;
         }
     }
-    const QRect screen = card_.screen() ? card_.screen()->availableGeometry() : QRect();
-    const int right = screen.x() + screen.width() - (pos_.x() + card_.width());
-    zwlr_layer_surface_v1_set_margin(layer_, pos_.y() - screen.y(), right, 0, 0);
+    // The frame's origin is the anchored corner.
+    zwlr_layer_surface_v1_set_margin(layer_, pos_.y(), -(pos_.x() + card_.width()), 0, 0);
     frame_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frame_, &Listeners::frameListener, this);
     wl_surface_commit(surface_);

@@ -12,6 +12,8 @@
 #include "platform/wayland/ShmBuffer.h"
 #include "platform/wayland/WaylandClient.h"
 
+struct wl_output;
+
 struct org_kde_kwin_blur;
 struct wl_callback;
 struct wp_fractional_scale_v1;
@@ -20,9 +22,11 @@ struct zwlr_layer_surface_v1;
 
 namespace wystrand::wayland {
 
+class LayerWindowSystem;
+
 // A card as a layer surface of its own on the overlay layer, anchored to the top right corner
-// of the output the compositor picks. The card's frame becomes margins from that corner,
-// measured in the card's own screen, so the column's arithmetic needs nothing of the output.
+// of the room its output leaves, on the column's output. The card's frame becomes margins from
+// that corner, where the frame's coordinates start (see LayerWindowSystem).
 // The widget is drawn into shared-memory buffers whenever it repaints or fades; moves are
 // margins alone. Pointer events go to the child widget under the pointer; the surface never
 // takes the keyboard. Where the compositor tells a fractional scale, the buffers are drawn at
@@ -30,7 +34,7 @@ namespace wystrand::wayland {
 // of the card's outputs.
 class LayerCardWindow : public QObject, public CardWindow, public SurfaceClient {
 public:
-    LayerCardWindow(WaylandClient& client, QWidget& card, std::function<void()> onLost);
+    LayerCardWindow(LayerWindowSystem& system, QWidget& card, std::function<void()> onLost);
     ~LayerCardWindow() override;
 
     bool translucent() const override { return true; }
@@ -74,6 +78,7 @@ private:
     ShmBuffer* freeBuffer(QSize pixels);
     QSize logicalSize() const;
 
+    LayerWindowSystem& system_;
     WaylandClient& client_;
     QWidget& card_;
     std::function<void()> onLost_;

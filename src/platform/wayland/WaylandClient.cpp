@@ -1,18 +1,22 @@
 #include "platform/wayland/WaylandClient.h"
 
 #include <linux/input-event-codes.h>
+#include <poll.h>
 #include <wayland-client.h>
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QtGlobal>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "protocols/fractional-scale-v1-client.h"
 #include "protocols/kde-blur-client.h"
 #include "protocols/viewporter-client.h"
 #include "protocols/wlr-layer-shell-unstable-v1-client.h"
+#include "protocols/xdg-output-unstable-v1-client.h"
 
 namespace wystrand::wayland {
 
@@ -77,23 +81,15 @@ struct WaylandClient::Listeners {
         } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat_) {
             self->seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
             wl_seat_add_listener(self->seat_, &seatListener, self);
+        } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
+            self->xdgOutputs_ =
+                static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 3));
         } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
-            auto* output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
-            self->outputs_[output] = 1;
-            self->outputNames_[name] = output;
-            wl_output_add_listener(output, &outputListener, self);
+            self->outputs_.add(registry, name, version);
         }
     }
     static void globalRemove(void* data, wl_registry*, std::uint32_t name) {
-        auto* self = static_cast<WaylandClient*>(data);
-        const auto it = self->outputNames_.find(name);
-        if (it == self->outputNames_.end()) {
-            return;
-        }
-        self->outputs_.erase(it->second);
-        wl_output_destroy(it->second);
-        self->outputNames_.erase(it);
-        self->outputsChanged();
+        static_cast<WaylandClient*>(data)->outputs_.remove(name);
     }
     static constexpr wl_registry_listener registryListener{global, globalRemove};
 
@@ -151,30 +147,21 @@ struct WaylandClient::Listeners {
     static void axisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
     static constexpr wl_pointer_listener pointerListener{
         enter, leave, motion, button, axis, frame, axisSource, axisStop, axisDiscrete, nullptr};
-
-    static void geometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                         std::int32_t, const char*, const char*, std::int32_t) {}
-    static void mode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
-    static void done(void* data, wl_output*) {
-        static_cast<WaylandClient*>(data)->outputsChanged();
-    }
-    static void scale(void* data, wl_output* output, std::int32_t factor) {
-        static_cast<WaylandClient*>(data)->outputs_[output] = std::max(1, factor);
-    }
-    static constexpr wl_output_listener outputListener{geometry, mode,    done,
-                                                       scale,    nullptr, nullptr};
 };
 
-WaylandClient* WaylandClient::instance() {
+WaylandClient& WaylandClient::instance() {
     static WaylandClient* client = [] {
         auto* c = new WaylandClient();
         if (!c->connect()) {
-            delete c;
-            return static_cast<WaylandClient*>(nullptr);
+            lost();
         }
         return c;
     }();
-    return client;
+    return *client;
+}
+
+void WaylandClient::lost() {
+    qFatal("wystrand-notify: the Wayland compositor has gone");
 }
 
 bool WaylandClient::connect() {
@@ -184,10 +171,14 @@ bool WaylandClient::connect() {
     }
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &Listeners::registryListener, this);
-    // The globals, then the first events of each (output scales, seat capabilities).
-    wl_display_roundtrip(display_);
+    // The globals, then the first events of each (output sizes and scales, the room each output
+    // leaves, seat capabilities).
     wl_display_roundtrip(display_);
     if (!compositor_ || !shm_ || !layerShell_) {
+        return false;
+    }
+    outputs_.start(compositor_, layerShell_, xdgOutputs_);
+    if (wl_display_roundtrip(display_) < 0) {
         return false;
     }
     notifier_ =
@@ -201,28 +192,29 @@ bool WaylandClient::connect() {
     return true;
 }
 
-WaylandClient::~WaylandClient() {
-    notifier_.reset();
-    if (display_ != nullptr) {
-        wl_display_disconnect(display_);
+void WaylandClient::readEvents() {
+    while (wl_display_prepare_read(display_) != 0) {
+        if (wl_display_dispatch_pending(display_) < 0) {
+            lost();
+        }
+    }
+    if (wl_display_read_events(display_) != 0 || wl_display_dispatch_pending(display_) < 0) {
+        lost();
     }
 }
 
-void WaylandClient::readEvents() {
-    while (wl_display_prepare_read(display_) != 0) {
-        wl_display_dispatch_pending(display_);
-    }
-    if (wl_display_read_events(display_) != 0 || wl_display_dispatch_pending(display_) < 0) {
-        // The compositor has gone; the cards stay as they are, invisible.
-        notifier_->setEnabled(false);
+void WaylandClient::checkConnection() {
+    pollfd peer{wl_display_get_fd(display_), POLLIN, 0};
+    if (wl_display_get_error(display_) != 0 ||
+        (poll(&peer, 1, 0) > 0 && (peer.revents & (POLLHUP | POLLERR)) != 0)) {
+        lost();
     }
 }
 
 void WaylandClient::flush() {
-    if (!notifier_->isEnabled()) {
-        return;
+    if (wl_display_dispatch_pending(display_) < 0) {
+        lost();
     }
-    wl_display_dispatch_pending(display_);
     // A surface may detach itself while committing.
     std::vector<SurfaceClient*> clients;
     for (const auto& [surface, client] : surfaces_) {
@@ -234,7 +226,11 @@ void WaylandClient::flush() {
             client->flushFrame();
         }
     }
-    wl_display_flush(display_);
+    // A full socket (EAGAIN) keeps the rest for the next flush; any other failure is a
+    // compositor gone.
+    if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
+        lost();
+    }
 }
 
 void WaylandClient::scheduleFlush() {
@@ -258,16 +254,6 @@ void WaylandClient::outputsChanged() {
     for (SurfaceClient* client : clients) {
         client->outputsChanged();
     }
-}
-
-int WaylandClient::scaleOf(const std::set<wl_output*>& outputs) const {
-    int scale = 1;
-    for (const auto& [output, factor] : outputs_) {
-        if (outputs.empty() || outputs.count(output) != 0) {
-            scale = std::max(scale, factor);
-        }
-    }
-    return scale;
 }
 
 void WaylandClient::attach(wl_surface* surface, SurfaceClient* client) {

@@ -4,7 +4,8 @@
 #include <QPointF>
 #include <map>
 #include <memory>
-#include <set>
+
+#include "platform/wayland/Outputs.h"
 
 struct wl_compositor;
 struct wl_display;
@@ -18,6 +19,7 @@ struct org_kde_kwin_blur_manager;
 struct wp_fractional_scale_manager_v1;
 struct wp_viewporter;
 struct zwlr_layer_shell_v1;
+struct zxdg_output_manager_v1;
 class QSocketNotifier;
 
 namespace wystrand::wayland {
@@ -47,13 +49,14 @@ protected:
 
 // The agent's one connection to the compositor, beside Qt's event loop: its descriptor is
 // read on a socket notifier, and requests are flushed whenever the loop is about to sleep.
+// Losing the connection is fatal (qFatal), as losing the X server is to Qt on X11: the cards
+// cannot be shown anywhere else, and the agent ends rather than report cards nobody sees.
 // Main thread only.
 class WaylandClient : public QObject {
 public:
-    // Connects on first use; nullptr when the compositor cannot be reached or lacks
-    // layer-shell, wl_shm or wl_compositor.
-    static WaylandClient* instance();
-    ~WaylandClient() override;
+    // Connects on first use and lives as long as the process. A compositor that cannot be
+    // reached, or lacks layer-shell, wl_shm or wl_compositor, counts as lost.
+    static WaylandClient& instance();
 
     wl_display* display() const { return display_; }
     wl_compositor* compositor() const { return compositor_; }
@@ -64,8 +67,11 @@ public:
     wp_fractional_scale_manager_v1* fractionalScaleManager() const { return fractionalScale_; }
     wp_viewporter* viewporter() const { return viewporter_; }
 
-    // The largest scale among `outputs`, or among every output when `outputs` is empty.
-    int scaleOf(const std::set<wl_output*>& outputs) const;
+    const Outputs& outputs() const { return outputs_; }
+
+    // Notices at once a compositor that has gone since the events were last read, before
+    // anything is reported that would need it.
+    void checkConnection();
 
     // Commits what changed and sends it once the events now queued have been handled, so that
     // the steps of one animation tick go out in one commit.
@@ -82,6 +88,7 @@ private:
     void readEvents();
     void flush();
     void outputsChanged();
+    [[noreturn]] static void lost();
 
     wl_display* display_ = nullptr;
     wl_registry* registry_ = nullptr;
@@ -93,8 +100,8 @@ private:
     wp_viewporter* viewporter_ = nullptr;
     wl_seat* seat_ = nullptr;
     wl_pointer* pointer_ = nullptr;
-    std::map<wl_output*, int> outputs_;  // output -> scale, as last told
-    std::map<std::uint32_t, wl_output*> outputNames_;
+    zxdg_output_manager_v1* xdgOutputs_ = nullptr;
+    Outputs outputs_{[this] { outputsChanged(); }};
     std::map<wl_surface*, SurfaceClient*> surfaces_;
     SurfaceClient* pointerFocus_ = nullptr;
     std::unique_ptr<QSocketNotifier> notifier_;

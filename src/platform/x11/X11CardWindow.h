@@ -4,6 +4,8 @@
 
 #include "platform/CardWindow.h"
 
+class QWidget;
+
 namespace wystrand::x11 {
 
 // A card as a top-level Qt window: an unmanaged notification window on xcb, a plain widget on

@@ -6,10 +6,9 @@
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QRegion>
-#include <QScreen>
 
 #include "core/card/CardGeometry.h"
-#include "platform/CardWindow.h"
+#include "platform/WindowSystem.h"
 #include "ui/card/CardAccessible.h"
 #include "ui/card/NotifyView.h"
 #include "ui/panels/Easing.h"
@@ -23,7 +22,7 @@ constexpr int slideDistance = cardWidth + 30;
 
 }  // namespace
 
-NotifyPanel::NotifyPanel(PanelTiming timing)
+NotifyPanel::NotifyPanel(PanelTiming timing, WindowSystem& windows)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
       timing_(timing) {
@@ -32,7 +31,7 @@ NotifyPanel::NotifyPanel(PanelTiming timing)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     // Lost by the window system (its output went): ends as if dismissed.
-    window_ = createCardWindow(*this, [panel = QPointer<NotifyPanel>(this)] {
+    window_ = windows.createCardWindow(*this, [panel = QPointer<NotifyPanel>(this)] {
         if (panel) {
             panel->closeWithCode(2);
         }
@@ -89,8 +88,9 @@ void NotifyPanel::reveal() {
     }
 }
 
-NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing)
-    : NotifyPanel(timing) {
+NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing,
+                         WindowSystem& windows)
+    : NotifyPanel(timing, windows) {
     build(config, std::move(onClose));
 }
 
@@ -199,9 +199,9 @@ void NotifyPanel::closeWithCode(std::int64_t code) {
     if (fadeIn_) {
         fadeIn_->stop();
     }
-    // Out of sight (a burst's cards below the screen's bottom edge) the slide-out would only
-    // cost window moves.
-    if (screen() != nullptr && screen()->geometry().intersects(geometry())) {
+    // Unmapped (a burst's cards below the screen's bottom edge) the slide-out would only cost
+    // window moves.
+    if (isVisible()) {
         startMove(QPoint(targetFrame_.x() + slideOffset(), targetFrame_.y()), timing_.close,
                   reducedMotion_ ? jumpHalfway() : easeIn());
     }

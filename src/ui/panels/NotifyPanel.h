@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/message/ShowConfig.h"
+#include "platform/WindowSystem.h"
 #include "ui/panels/PanelTiming.h"
 
 class QPropertyAnimation;
@@ -29,9 +30,10 @@ class NotifyPanel : public QWidget {
 public:
     using CloseCallback = std::function<void(std::int64_t code)>;
 
-    NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {});
+    NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {},
+                WindowSystem& windows = windowSystem());
     // An empty card window: build() fills it.
-    explicit NotifyPanel(PanelTiming timing);
+    NotifyPanel(PanelTiming timing, WindowSystem& windows);
     ~NotifyPanel() override;
     // Readies a window made while no card waits, so that the next card's show is short:
     //  - on X11 maps it, out of sight: Qt's map waits for the X server twice, which was half of

@@ -1,7 +1,5 @@
 #include "ui/panels/WindowManager.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <utility>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -9,7 +7,6 @@
 
 #include "core/panels/StackLayout.h"
 #include "ui/card/NotifyView.h"
-#include "ui/panels/MainScreen.h"
 #include "ui/panels/NotifyPanel.h"
 
 namespace wystrand {
@@ -18,18 +15,11 @@ namespace {
 
 constexpr std::chrono::milliseconds spareDelay{50};
 
-std::optional<QRect> visibleFrame() {
-    const QScreen* screen = mainScreen();
-    if (screen == nullptr) {
-        return std::nullopt;
-    }
-    return screen->availableGeometry();
-}
-
 }  // namespace
 
-WindowManager::WindowManager(PanelTiming timing, QObject* parent, ReleaseMemory releaseMemory)
-    : QObject(parent), timing(timing) {
+WindowManager::WindowManager(PanelTiming timing, QObject* parent, ReleaseMemory releaseMemory,
+                             WindowSystem& windows)
+    : QObject(parent), timing(timing), windows(windows) {
     releaseTimer.setSingleShot(true);
     releaseTimer.setInterval(timing.releaseMemory);
     connect(&releaseTimer, &QTimer::timeout, this, [releaseMemory = std::move(releaseMemory)] {
@@ -67,13 +57,13 @@ WindowManager::~WindowManager() {
 
 void WindowManager::prepareSpare() {
     if (!spare) {
-        spare = std::make_unique<NotifyPanel>(timing);
+        spare = std::make_unique<NotifyPanel>(timing, windows);
         spare->prepareAhead();
     }
 }
 
 void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) {
-    const std::optional<QRect> visible = visibleFrame();
+    const std::optional<QRect> visible = windows.columnFrame(column.empty());
     if (!visible) {
         return;
     }
@@ -81,7 +71,7 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     const CardHandle card = nextCard++;
     const QRect frame = column.place(config.id, card, config.mode, *visible);
 
-    NotifyPanel* panel = spare ? spare.release() : new NotifyPanel(timing);
+    NotifyPanel* panel = spare ? spare.release() : new NotifyPanel(timing, windows);
     panel->build(config, [manager = QPointer<WindowManager>(this), card,
                           onResult = std::move(onResult)](std::int64_t code) {
         if (manager) {
@@ -183,8 +173,11 @@ std::vector<QString> WindowManager::order() const {
 }
 
 void WindowManager::restackPanels() {
-    const std::optional<QRect> visible = visibleFrame();
-    if (!visible || column.empty()) {
+    if (column.empty()) {
+        return;
+    }
+    const std::optional<QRect> visible = windows.columnFrame(false);
+    if (!visible) {
         return;
     }
     for (const ColumnMove& move : column.restack(*visible)) {

@@ -15,14 +15,15 @@
 #include "core/look/CardLook.h"
 #include "core/panels/CardColumn.h"
 #include "core/panels/PanelStack.h"
+#include "platform/WindowSystem.h"
 #include "ui/panels/PanelTiming.h"
 
 namespace wystrand {
 
 class NotifyPanel;
 
-// Owns the card windows on screen and keeps them in one gap-free column at the top right of
-// the primary screen's visible frame. Main thread only.
+// Owns the card windows on screen and keeps them in one gap-free column at the top right of the
+// visible frame of the screen the window system puts the column on. Main thread only.
 class WindowManager : public QObject, public PanelStack {
     Q_OBJECT
 public:
@@ -31,7 +32,8 @@ public:
     static void trimHeap();
 
     explicit WindowManager(PanelTiming timing = {}, QObject* parent = nullptr,
-                           ReleaseMemory releaseMemory = trimHeap);
+                           ReleaseMemory releaseMemory = trimHeap,
+                           WindowSystem& windows = windowSystem());
     ~WindowManager() override;
 
     void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) override;
@@ -60,6 +62,7 @@ private:
     void prepareSpare();
 
     PanelTiming timing;
+    WindowSystem& windows;
     ColorScheme colorScheme = ColorScheme::noPreference;
     bool reducedMotion = false;
     // Every card from its show until it has finished closing; the windows follow it.

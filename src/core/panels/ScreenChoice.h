@@ -6,14 +6,7 @@
 #include <optional>
 #include <span>
 
-class QScreen;
-
 namespace wystrand {
-
-// The screen the user works on, asked afresh at each call: the one holding most of the active
-// window, else the one under the pointer, else the primary screen; nullptr when there is no
-// screen at all. Main thread only.
-QScreen* mainScreen();
 
 // The index in `screens` of the screen holding most of `activeWindow` (the first of equals),
 // else of the one containing `pointer`; nothing when neither decides. All in one coordinate

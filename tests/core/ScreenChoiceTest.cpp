@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "ui/panels/MainScreen.h"
+#include "core/panels/ScreenChoice.h"
 
 namespace wystrand {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 // Two monitors side by side, the right one smaller and lower, and nothing beyond x 2720.
 constexpr std::array<QRect, 2> desk{QRect(0, 0, 1440, 875), QRect(1440, 100, 1280, 720)};
 
-TEST(MainScreenTest, TheActiveWindowDecidesByItsLargerShare) {
+TEST(ScreenChoiceTest, TheActiveWindowDecidesByItsLargerShare) {
     // 440 px of its width on the left, 160 on the right; the pointer is not asked.
     EXPECT_EQ(chooseScreen(desk, QRect(1000, 200, 600, 300), QPoint(2000, 300)), 0u);
     EXPECT_EQ(chooseScreen(desk, QRect(1300, 200, 600, 300), QPoint(10, 10)), 1u);
@@ -20,7 +20,7 @@ TEST(MainScreenTest, TheActiveWindowDecidesByItsLargerShare) {
         << "the first of equal shares";
 }
 
-TEST(MainScreenTest, ThePointerDecidesWhenTheWindowIsOnNoScreen) {
+TEST(ScreenChoiceTest, ThePointerDecidesWhenTheWindowIsOnNoScreen) {
     for (const QRect& window :
          {QRect(3000, 0, 400, 300), QRect(2000, 300, 0, 0), QRect(-32768, -32768, 100, 100)}) {
         EXPECT_EQ(chooseScreen(desk, window, QPoint(1440, 100)), 1u) << window.x();
@@ -28,7 +28,7 @@ TEST(MainScreenTest, ThePointerDecidesWhenTheWindowIsOnNoScreen) {
     EXPECT_EQ(chooseScreen(desk, std::nullopt, QPoint(1439, 874)), 0u);
 }
 
-TEST(MainScreenTest, NothingDecidesOutsideEveryScreen) {
+TEST(ScreenChoiceTest, NothingDecidesOutsideEveryScreen) {
     EXPECT_EQ(chooseScreen(desk, std::nullopt, QPoint(2800, 50)), std::nullopt);
     EXPECT_EQ(chooseScreen(desk, std::nullopt, QPoint(2000, 50)), std::nullopt) << "above R";
     EXPECT_EQ(chooseScreen(desk, std::nullopt, std::nullopt), std::nullopt);
