@@ -8,8 +8,10 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <limits>
 #include <utility>
 
 #include "link/UnixStream.h"
@@ -17,11 +19,6 @@
 namespace wystrand {
 
 namespace {
-
-QEvent::Type wakeEventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
 
 QEvent::Type flushEventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -88,11 +85,15 @@ void SocketDaemon::start() {
 }
 
 void SocketDaemon::sendRaw(const PipeMsg& msg) {
+    send(msg, std::nullopt);
+}
+
+void SocketDaemon::send(const PipeMsg& msg, std::optional<std::uint64_t> only) {
     std::string record = msg.encode();
     record.push_back('\n');
     std::lock_guard lock(writeLock_);
     // Records of a connection that is gone or going are lost, as on any broken link.
-    if (fd_ < 0 || overflowed_) {
+    if (fd_ < 0 || overflowed_ || (only && *only != connection_)) {
         return;
     }
     // backlog_ never exceeds the limit, so the subtraction cannot wrap.
@@ -169,10 +170,13 @@ void SocketDaemon::connectLoop() {
         return;
     }
 
+    std::uint64_t connection = 0;
     {
         std::lock_guard lock(writeLock_);
         fd_ = fd;
+        connection = ++connection_;
     }
+    post(Connected{connection});
     framer_.reset();
     startHeartbeat();
     readNotifier_.reset();
@@ -268,75 +272,6 @@ void SocketDaemon::onDisconnect() {
     heartbeatTimer_->stop();
     framer_.reset();
     scheduleReconnect();
-}
-
-void SocketDaemon::dispatch(std::string_view line) {
-    const std::optional<PipeMsg> msg = PipeMsg::decode(line);
-    if (!msg || !msg->op) {
-        return;
-    }
-    const QString& op = *msg->op;
-    if (op == u"show") {
-        if (msg->id) {
-            post(ShowRequest{ShowConfig::from(*msg)});
-        }
-    } else if (op == u"dismiss") {
-        if (msg->id) {
-            post(DismissRequest{*msg->id});
-        }
-    } else if (op == u"ping") {
-        sendRaw(PipeMsg::pong());
-    }
-}
-
-void SocketDaemon::post(Request request) {
-    std::lock_guard lock(inboxLock_);
-    inbox_.push_back(std::move(request));
-    if (wakePending_) {
-        return;
-    }
-    wakePending_ = true;
-    // Posted under the lock, and read on the main thread only once the lock is taken there:
-    // Qt's event queue synchronises through futexes that ThreadSanitizer cannot see, the lock
-    // it can. The daemon being the receiver, Qt discards the event if the daemon is gone.
-    QCoreApplication::postEvent(this, new QEvent(wakeEventType()));
-}
-
-void SocketDaemon::customEvent(QEvent* event) {
-    std::vector<Request> batch;
-    {
-        // Taken before the event is read at all: see post().
-        std::lock_guard lock(inboxLock_);
-        if (event->type() != wakeEventType()) {
-            return;
-        }
-        batch.swap(inbox_);
-        wakePending_ = false;
-    }
-    for (Request& request : batch) {
-        if (auto* show = std::get_if<ShowRequest>(&request)) {
-            this->show(std::move(*show));
-        } else {
-            windowManager_.dismiss(std::get<DismissRequest>(request).id);
-        }
-    }
-}
-
-void SocketDaemon::show(ShowRequest request) {
-    // The callbacks may outlive the daemon (tests destroy it); then they send nothing.
-    const QPointer<SocketDaemon> self(this);
-    windowManager_.show(
-        request.config,
-        [self, id = request.config.id] {
-            if (self) {
-                self->sendRaw(PipeMsg::ready(id));
-            }
-        },
-        [self, id = request.config.id](std::int64_t code) {
-            if (self) {
-                self->sendRaw(PipeMsg::result(id, code));
-            }
-        });
 }
 
 }  // namespace wystrand

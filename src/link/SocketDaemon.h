@@ -5,13 +5,17 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "core/context/ContextReport.h"
+#include "core/context/ContextSource.h"
 #include "core/link/LineFramer.h"
 #include "core/message/Protocol.h"
 #include "core/panels/PanelStack.h"
@@ -40,7 +44,8 @@ struct SocketDaemonOptions {
 // The agent's link to its controller: the client side of a Unix-domain stream socket. Connects,
 // reconnects after a fixed delay, sends a heartbeat while connected, cuts the incoming bytes into
 // lines and dispatches each request; "show" and "dismiss" go to the panel stack on the main
-// thread, whose card events come back through sendRaw.
+// thread, whose card events come back through sendRaw. A connection that asks ("watch") hears
+// the person's context from then on; a new connection starts unwatched.
 //
 // The object lives on the main thread. Every socket operation runs on its own I/O thread, the
 // writes included: a record sent from any thread is handed to the I/O thread, which writes the
@@ -57,8 +62,16 @@ public:
     // Stops the I/O thread and closes the descriptor (tests); the agent never destroys it.
     ~SocketDaemon() override;
 
+    // The context that "watch" reports and whose away threshold it sets; given before start().
+    // Without one, "watch" is ignored.
+    void followContext(ContextSource& context) { context_ = &context; }
+
     // Returns at once; connecting happens on the I/O thread. Called once.
     void start();
+
+    // Main thread: the context changed, or became known. A watching connection hears what it
+    // does not know yet.
+    void contextChanged();
 
     // Queues one record and a line feed for the I/O thread and returns at once, from any thread;
     // records go out whole and in the order they were queued. Dropped when there is no
@@ -80,7 +93,15 @@ private:
     struct DismissRequest {
         QString id;
     };
-    using Request = std::variant<ShowRequest, DismissRequest>;
+    // Connections are numbered from 1 as they are made.
+    struct WatchRequest {
+        std::uint64_t connection;
+        std::chrono::milliseconds awayThreshold;
+    };
+    struct Connected {
+        std::uint64_t connection;
+    };
+    using Request = std::variant<ShowRequest, DismissRequest, WatchRequest, Connected>;
 
     // I/O thread.
     void ioStarted();
@@ -95,16 +116,21 @@ private:
     void onDisconnect();
     void dispatch(std::string_view line);
     void post(Request request);
+    // Any thread: queues `msg` as sendRaw() does, but only while connection `only` (when given)
+    // is the one open.
+    void send(const PipeMsg& msg, std::optional<std::uint64_t> only);
 
     // Main thread.
     void show(ShowRequest request);
+    void handle(Request& request);
 
     const QString socketPath_;
     PanelStack& windowManager_;
     const Options options_;
 
     std::mutex writeLock_;
-    int fd_ = -1;  // written on the I/O thread under writeLock_
+    int fd_ = -1;                   // written on the I/O thread under writeLock_
+    std::uint64_t connection_ = 0;  // fd_'s number, or the last one; as fd_
     // Under writeLock_. The records handed over and not yet taken by the I/O thread, and the
     // bytes of this connection's records not yet written (outbox_ and pending_ together).
     std::string outbox_;
@@ -119,6 +145,12 @@ private:
 
     std::unique_ptr<IoThread> ioThread_;
     bool started_ = false;  // main thread
+    // Main thread: the connection last opened, as the requests have told, and the one that
+    // watches, with what it has heard.
+    ContextSource* context_ = nullptr;
+    std::uint64_t opened_ = 0;
+    std::optional<std::uint64_t> watching_;
+    ContextReport report_;
     // The I/O thread announces the end of its work here as well: QThread::wait() synchronises
     // through futexes that ThreadSanitizer cannot see.
     std::mutex stateLock_;

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "core/context/Context.h"
 #include "core/message/PipeMsg.h"
 
 namespace wystrand {
@@ -15,7 +16,8 @@ TEST(PipeMsgDecode, FieldsRoundTripAndNullUnknownOrMiscasedKeysAreAbsent) {
     const std::string all =
         R"({"id":"i","op":"o","ev":"e","code":-7,"mode":"m","type":"t","locale":"l",)"
         R"("eyebrow":"eb","title":"ti","message":"me","primary":"pr","secondary":"se",)"
-        R"("skip":"sk","detail":"","placement":"pl","duration":42,"sound":false,"variant":"va"})";
+        R"("skip":"sk","detail":"","placement":"pl","duration":42,"sound":false,"variant":"va",)"
+        R"("hold":true})";
     EXPECT_EQ(decode(all).value_or(PipeMsg{}).encode(), all);
     PipeMsg ping;
     ping.op = QStringLiteral("ping");
@@ -57,6 +59,7 @@ TEST(PipeMsgDecode, RejectsWrongTypesNonObjectsAndInvalidUnicode) {
          {// A wrong type for any known key fails the whole record, wherever it stands.
           R"({"id":"a","title":5})", R"({"id":7})", R"({"id":"a","variant":false})",
           R"({"sound":1,"op":"ping","id":"a"})", R"({"id":"a","title":"a","title":5})",
+          R"({"op":"show","id":"a","hold":"true"})", R"({"op":"show","id":"a","hold":1})",
           // One object, and only whitespace around it.
           "", "null", "\"x\"", "[]", R"([{"id":"a"}])", "{", "{}{}", "{} x", R"({"id":"a",})",
           "{'id':'a'}", "/**/{}", R"({"id":"a\x"})",
@@ -81,6 +84,12 @@ TEST(PipeMsgEncode, EventsHaveExactBytesAndTextsStayOnOneLine) {
               R"({"id":"a","ev":"result","code":0})");
     EXPECT_EQ(PipeMsg::pong().encode(), R"({"ev":"pong"})");
     EXPECT_EQ(PipeMsg::heartbeat().encode(), R"({"ev":"hb"})");
+    EXPECT_EQ(PipeMsg::held(QStringLiteral("a")).encode(), R"({"id":"a","ev":"held"})");
+    EXPECT_EQ(PipeMsg::busyOrFree({.doNotDisturb = true, .inhibited = true}).encode(),
+              R"({"ev":"busy","detail":"do-not-disturb,inhibited"})");
+    EXPECT_EQ(PipeMsg::busyOrFree({.away = true}).encode(), R"({"ev":"free"})");
+    EXPECT_EQ(PipeMsg::awayOrBack({.away = true}).encode(), R"({"ev":"away"})");
+    EXPECT_EQ(PipeMsg::awayOrBack({.fullscreen = true}).encode(), R"({"ev":"back"})");
     PipeMsg m;
     m.title = QStringLiteral("quote\" back\\slash caf\u00e9 \u2028 \x1F\t\r\n\b\f") + QChar(0);
     const std::string line = m.encode();

@@ -93,10 +93,13 @@ public:
         ShowConfig config;
         ReadyCallback onReady;
         ResultCallback onResult;
+        HeldCallback onHeld;
     };
-    void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) override {
-        cards.insert_or_assign(config.id.toStdString(),
-                               Card{config, std::move(onReady), std::move(onResult)});
+    void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
+              HeldCallback onHeld) override {
+        cards.insert_or_assign(
+            config.id.toStdString(),
+            Card{config, std::move(onReady), std::move(onResult), std::move(onHeld)});
         calls.push_back("show " + config.id.toStdString());
     }
     void dismiss(const QString& id) override { calls.push_back("dismiss " + id.toStdString()); }

@@ -9,6 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "core/context/Context.h"
+
 namespace wystrand {
 namespace {
 
@@ -102,7 +104,7 @@ std::optional<std::int64_t> wholeNumber(std::string_view token) {
     return static_cast<std::int64_t>(d.negative ? 0 - magnitude : magnitude);
 }
 
-// Streams the parse and keeps only the values of the eighteen known keys, so a hostile line
+// Streams the parse and keeps only the values of the known keys, so a hostile line
 // never becomes a document in memory. A non-object top level stops the parse at its first
 // token. A wrongly typed value marks its field instead of stopping, because a later duplicate
 // of the same key replaces it.
@@ -343,6 +345,29 @@ PipeMsg PipeMsg::pong() {
 PipeMsg PipeMsg::heartbeat() {
     PipeMsg m;
     m.ev = QStringLiteral("hb");
+    return m;
+}
+
+PipeMsg PipeMsg::held(const QString& id) {
+    PipeMsg m = ready(id);
+    m.ev = QStringLiteral("held");
+    return m;
+}
+
+PipeMsg PipeMsg::busyOrFree(const Context& context) {
+    PipeMsg m;
+    if (context.busy()) {
+        m.ev = QStringLiteral("busy");
+        m.detail = context.causes();
+    } else {
+        m.ev = QStringLiteral("free");
+    }
+    return m;
+}
+
+PipeMsg PipeMsg::awayOrBack(const Context& context) {
+    PipeMsg m;
+    m.ev = context.away ? QStringLiteral("away") : QStringLiteral("back");
     return m;
 }
 

@@ -9,6 +9,8 @@
 
 namespace wystrand {
 
+struct Context;
+
 // The one record exchanged with the controller, in both directions. Every field is optional;
 // an absent field is left out of the JSON, and the present ones are encoded in the order of
 // kPipeMsgFields below.
@@ -25,6 +27,8 @@ struct PipeMsg {
     Number duration;
     std::optional<bool> sound;
     Text variant;
+    // Whether a card may wait while the person is busy or away.
+    std::optional<bool> hold;
 
     // All or nothing: any JSON that is not an object, or a known key with a value of the wrong
     // type, yields nullopt. `bytes` is one line without its line feed.
@@ -39,6 +43,11 @@ struct PipeMsg {
     static PipeMsg result(const QString& id, std::int64_t code);
     static PipeMsg pong();
     static PipeMsg heartbeat();
+    static PipeMsg held(const QString& id);
+    // The person's context as a watching controller hears it, in two halves: "busy" with its
+    // causes in `detail`, or "free"; "away" or "back".
+    static PipeMsg busyOrFree(const Context& context);
+    static PipeMsg awayOrBack(const Context& context);
 
     friend bool operator==(const PipeMsg&, const PipeMsg&) = default;
 };
@@ -52,7 +61,7 @@ struct PipeMsgField {
     std::optional<bool> PipeMsg::*flag = nullptr;
 };
 
-inline constexpr std::array<PipeMsgField, 18> kPipeMsgFields{{
+inline constexpr std::array<PipeMsgField, 19> kPipeMsgFields{{
     {"id", &PipeMsg::id},
     {"op", &PipeMsg::op},
     {"ev", &PipeMsg::ev},
@@ -71,6 +80,7 @@ inline constexpr std::array<PipeMsgField, 18> kPipeMsgFields{{
     {"duration", nullptr, &PipeMsg::duration},
     {"sound", nullptr, nullptr, &PipeMsg::sound},
     {"variant", &PipeMsg::variant},
+    {"hold", nullptr, nullptr, &PipeMsg::hold},
 }};
 
 }  // namespace wystrand

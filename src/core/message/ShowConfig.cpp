@@ -74,6 +74,7 @@ ShowConfig ShowConfig::from(const PipeMsg& m) {
                                                                        : QStringLiteral("default");
     c.duration = m.duration.value_or(mode.duration);
     c.sound = m.sound.value_or(true);
+    c.hold = m.hold.value_or(false);
     return c;
 }
 

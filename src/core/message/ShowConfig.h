@@ -22,7 +22,8 @@ struct ShowConfig {
     QString placement;              // "default" or "elevated"
     std::int64_t duration = 0;      // seconds
     bool sound = true;
-    QString variant;  // "warning", "achievement", "smart_suggestion" or "gentle_reminder"
+    QString variant;    // "warning", "achievement", "smart_suggestion" or "gentle_reminder"
+    bool hold = false;  // may wait while the person is busy or away
 
     // Never fails: what the request leaves out or does not recognise comes from the type, the
     // mode and the locale. `m.id` is expected to be present (an absent id becomes the empty id).

@@ -9,12 +9,14 @@ namespace wystrand::ctl {
 int runShow(std::span<char* const> args);
 int runServe(std::span<char* const> args);
 int runDemo(std::span<char* const> args);
+int runWatch(std::span<char* const> args);
 
 namespace {
 
 constexpr Command kCommands[] = {
     {"show", "show one card and exit with its result code (0 or 2)", runShow},
     {"serve", "relay JSON lines from standard input to the agent, print its events", runServe},
+    {"watch", "print when the person is busy or free, away or back", runWatch},
     {"demo", "a short tour of the cards", runDemo},
 };
 

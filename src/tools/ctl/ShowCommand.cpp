@@ -42,6 +42,9 @@ const std::string& usageText() {
         "  --duration N        seconds until the card times out, or the countdown's length\n"
         "  --sound, --no-sound the sound flag\n"
         "  --variant V         warning, achievement, smart_suggestion or gentle_reminder\n"
+        "  --hold, --no-hold   whether the card waits while the person is busy (do-not-disturb,\n"
+        "                      a full-screen window, an application inhibiting idle) or away,\n"
+        "                      to show once they are free and back (default --no-hold)\n"
         "  --id ID             the card's identifier (default ctl-<process id>)\n"
         "  --json              print the result record as a JSON line\n"
         "  --agent PATH        the agent to start (default: wystrand-notify beside this\n"
@@ -138,7 +141,8 @@ int runShow(std::span<char* const> args) {
                 if (!record || record->id != request.id || !record->ev) {
                     break;
                 }
-                if (*record->ev == QLatin1String("ready")) {
+                // A held card has no time limit to show: it waits for the person.
+                if (*record->ev == QLatin1String("ready") || *record->ev == QLatin1String("held")) {
                     stage = Stage::waiting;
                 } else if (*record->ev == QLatin1String("result") && record->code) {
                     if (asked.json) {

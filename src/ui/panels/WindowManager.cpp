@@ -62,7 +62,8 @@ void WindowManager::prepareSpare() {
     }
 }
 
-void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) {
+void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
+                         HeldCallback) {
     const std::optional<QRect> visible = windows.columnFrame(column.empty());
     if (!visible) {
         return;

@@ -36,7 +36,9 @@ public:
                            WindowSystem& windows = windowSystem());
     ~WindowManager() override;
 
-    void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult) override;
+    // Shows every card at once, whether or not it could wait: holding is HoldingStack's.
+    void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
+              HeldCallback onHeld = nullptr) override;
     void dismiss(const QString& id) override;
     void dismissAll() override;
 

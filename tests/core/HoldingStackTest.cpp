@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/context/ContextReport.h"
+#include "core/panels/HoldingStack.h"
+
+namespace wystrand {
+namespace {
+
+class FakeContext : public ContextSource {
+public:
+    const Context& context() const override { return context_; }
+    bool settled() const override { return settled_; }
+    void setAwayThreshold(std::chrono::milliseconds) override {}
+    Context context_;
+    bool settled_ = true;
+};
+
+// The cards on screen: what reached them, and their result callbacks.
+class ShownCards : public PanelStack {
+public:
+    void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
+              HeldCallback) override {
+        log.push_back("show " + config.id.toStdString());
+        onReady();
+        results.push_back(std::move(onResult));
+    }
+    void dismiss(const QString& id) override { log.push_back("dismiss " + id.toStdString()); }
+    void dismissAll() override { log.push_back("dismissAll"); }
+    std::vector<std::string> log;
+    std::vector<ResultCallback> results;
+};
+
+class HoldingStackTest : public testing::Test {
+protected:
+    void show(const char* id, bool hold = true) {
+        ShowConfig config;
+        config.id = QString::fromLatin1(id);
+        config.hold = hold;
+        const std::string name = id;
+        stack.show(
+            config, [this, name] { events.push_back(name + " ready"); },
+            [this, name](std::int64_t code) {
+                events.push_back(name + " result " + std::to_string(code));
+            },
+            [this, name] { events.push_back(name + " held"); });
+    }
+    void set(Context context, bool settled = true) {
+        source.context_ = context;
+        source.settled_ = settled;
+        stack.contextChanged();
+    }
+
+    FakeContext source;
+    ShownCards shown;
+    HoldingStack stack{shown, source};
+    std::vector<std::string> events;
+};
+
+using Events = std::vector<std::string>;
+
+TEST_F(HoldingStackTest, WaitingCardsShowInTheirOrderOnceFreeAndBack) {
+    set({.fullscreen = true});
+    show("a");
+    show("now", false);
+    show("b");
+    EXPECT_EQ(events, (Events{"a held", "now ready", "b held"}));
+    EXPECT_EQ(shown.log, (std::vector<std::string>{"show now"}));
+    set({.away = true});
+    EXPECT_EQ(events.size(), 3u) << "held once, whatever keeps it";
+    set({});
+    EXPECT_EQ(shown.log, (std::vector<std::string>{"show now", "show a", "show b"}));
+    EXPECT_EQ(events, (Events{"a held", "now ready", "b held", "a ready", "b ready"}));
+    show("c");
+    EXPECT_EQ(events.back(), "c ready") << "free and back: no wait, no held";
+}
+
+TEST_F(HoldingStackTest, UntilTheContextIsKnownACardWaitsUntold) {
+    set({}, false);
+    show("a");
+    EXPECT_TRUE(events.empty());
+    set({});
+    EXPECT_EQ(events, (Events{"a ready"})) << "never told held";
+    set({}, false);
+    show("b");
+    set({.doNotDisturb = true});
+    EXPECT_EQ(events, (Events{"a ready", "b held"}));
+}
+
+TEST_F(HoldingStackTest, DismissedWaitingCardsEndOnceWithTwoAndNeverShow) {
+    set({.inhibited = true});
+    for (const char* id : {"a", "b", "a", "c"}) {
+        show(id);
+    }
+    events.clear();
+    stack.dismiss("a");
+    EXPECT_EQ(events, (Events{"a result 2", "a result 2"}));
+    stack.dismissAll();
+    EXPECT_EQ(events, (Events{"a result 2", "a result 2", "b result 2", "c result 2"}));
+    EXPECT_EQ(shown.log, (std::vector<std::string>{"dismiss a", "dismissAll"}));
+    set({});
+    stack.dismissAll();
+    EXPECT_EQ(events.size(), 4u);
+    EXPECT_EQ(stack.waiting(), 0u);
+}
+
+TEST(ContextReportTest, TheWholeStateFirstThenOnlyWhatChanged) {
+    ContextReport report;
+    const auto lines = [&](const Context& now) {
+        std::vector<std::string> out;
+        for (const PipeMsg& m : report.report(now)) {
+            out.push_back(m.encode());
+        }
+        return out;
+    };
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(lines({}), (Lines{R"({"ev":"free"})", R"({"ev":"back"})"}));
+    EXPECT_EQ(lines({}), Lines{});
+    EXPECT_EQ(lines({.fullscreen = true}), (Lines{R"({"ev":"busy","detail":"fullscreen"})"}));
+    EXPECT_EQ(lines({.doNotDisturb = true, .fullscreen = true}),
+              (Lines{R"({"ev":"busy","detail":"do-not-disturb,fullscreen"})"}));
+    EXPECT_EQ(lines({.doNotDisturb = true, .fullscreen = true, .away = true}),
+              (Lines{R"({"ev":"away"})"}));
+    report.restart();
+    EXPECT_EQ(lines({.away = true}), (Lines{R"({"ev":"free"})", R"({"ev":"away"})"}));
+}
+
+}  // namespace
+}  // namespace wystrand
