@@ -152,6 +152,13 @@ int main(int argc, char** argv) {
     progress("idle, no card");
     const Idle idle = measureIdle(h, agent.pid(), std::chrono::seconds(o.idleSeconds));
 
+    // The person's context told to a controller that asks; nothing changes meanwhile.
+    progress("idle, no card, a controller watching");
+    h.controller.sendLine(R"({"op":"watch"})");
+    h.pumpUntil([&] { return h.count("free") + h.count("busy") > 0; }, 5s);
+    h.pumpFor(1s);
+    const Idle watched = measureIdle(h, agent.pid(), std::chrono::seconds(o.idleSeconds));
+
     progress("resident memory with 1, 10 and 50 cards");
     const Memory memory = measureMemory(h, agent.pid(), {1, 10, 50});
 
@@ -302,6 +309,9 @@ int main(int argc, char** argv) {
           verdict(onlyHeartbeats));
     t.row("CPU in " + fixed(idle.seconds, 0) + " s, no card",
           fixed(idle.cpuSeconds * 1000, 0) + " ms");
+    t.row("wake-ups in " + fixed(watched.seconds, 0) + " s, no card, watched", wakeupCell(watched),
+          std::to_string(watched.heartbeats) + " heartbeats", "", "heartbeats only",
+          verdict(watched.wakeups.total <= watched.heartbeats));
     t.row("wake-ups in " + fixed(countdownIdle.seconds, 0) + " s, one countdown card",
           wakeupCell(countdownIdle), std::to_string(countdownIdle.heartbeats) + " heartbeats");
     t.row("CPU in " + fixed(countdownIdle.seconds, 0) + " s, one countdown card",
