@@ -2,10 +2,16 @@
 
 #include <QObject>
 #include <chrono>
+#include <utility>
+#include <vector>
 
 #include "core/context/Context.h"
 
 namespace wystrand {
+
+class ContextSource;
+class DesktopSettings;
+class IdleSource;
 
 // Follows, from start-up on, every source of the person's context that the desktop offers and
 // keeps what is true now as a Context. Each source is optional: one that is missing, fails or
@@ -16,24 +22,28 @@ class ContextMonitor : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds defaultAwayThreshold{120'000};
+    // settled() holds at the latest this long after start(), whatever a source does.
+    static constexpr std::chrono::milliseconds settleCap{1'000};
 
-    explicit ContextMonitor(QObject* parent = nullptr);
+    // GNOME's do-not-disturb comes from `settings`, which its owner starts, before or after this
+    // monitor; it must outlive the monitor.
+    explicit ContextMonitor(DesktopSettings& settings, QObject* parent = nullptr);
     ~ContextMonitor() override;
 
     // Asks every source for its state and follows it from then on; returns at once. Once.
     void start();
 
-    const Context& context() const;
+    const Context& context() const { return context_; }
     // Whether every source has given its first answer, or has been found missing, so that
-    // context() is the true state rather than the defaults; at the latest a second after
+    // context() is the true state rather than the defaults; at the latest settleCap after
     // start().
-    bool settled() const;
+    bool settled() const { return settled_; }
 
     // No input for this long counts as away. Re-arms the idle sources; context() follows as
-    // soon as they can tell.
+    // soon as they can tell, on X11 before this returns.
     void setAwayThreshold(std::chrono::milliseconds threshold);
     // The screen saver started, the screens went to sleep, or the session was locked or left:
-    // away, until the next keyboard or pointer input.
+    // away, until the next keyboard or pointer input. Nothing where no source can hear input.
     void screenLocked();
 
 signals:
@@ -41,6 +51,23 @@ signals:
     void changed(const wystrand::Context& context);
     // Once, when settled() becomes true.
     void settledNow();
+
+private:
+    void follow(ContextSource* source, bool Context::*cause);
+    void follow(IdleSource* source);
+    void update();
+
+    DesktopSettings& settings_;
+    std::vector<std::pair<ContextSource*, bool Context::*>> busy_;
+    // In order of preference: the first present one decides. Owned, like busy_'s, as children.
+    std::vector<IdleSource*> idle_;
+    Context context_;
+    std::chrono::milliseconds threshold_ = defaultAwayThreshold;
+    bool started_ = false;
+    // Since the screen was locked, no source has heard input.
+    bool locked_ = false;
+    bool capped_ = false;
+    bool settled_ = false;
 };
 
 }  // namespace wystrand

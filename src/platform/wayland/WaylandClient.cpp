@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "protocols/fractional-scale-v1-client.h"
 #include "protocols/kde-blur-client.h"
@@ -60,6 +61,7 @@ struct WaylandClient::Listeners {
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                        std::uint32_t version) {
         auto* self = static_cast<WaylandClient*>(data);
+        self->globals_[interface] = {name, version};
         const auto bind = [&](const wl_interface* type, std::uint32_t highest) {
             return wl_registry_bind(registry, name, type, std::min(version, highest));
         };
@@ -89,7 +91,10 @@ struct WaylandClient::Listeners {
         }
     }
     static void globalRemove(void* data, wl_registry*, std::uint32_t name) {
-        static_cast<WaylandClient*>(data)->outputs_.remove(name);
+        auto* self = static_cast<WaylandClient*>(data);
+        self->outputs_.remove(name);
+        std::erase_if(self->globals_,
+                      [name](const auto& global) { return global.second.name == name; });
     }
     static constexpr wl_registry_listener registryListener{global, globalRemove};
 
@@ -190,6 +195,13 @@ bool WaylandClient::connect() {
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      this, &WaylandClient::flush);
     return true;
+}
+
+void* WaylandClient::bind(const wl_interface* type, std::uint32_t highest) {
+    const auto it = globals_.find(std::string_view(type->name));
+    return it == globals_.end() ? nullptr
+                                : wl_registry_bind(registry_, it->second.name, type,
+                                                   std::min(it->second.version, highest));
 }
 
 void WaylandClient::readEvents() {

@@ -2,13 +2,16 @@
 
 #include <QObject>
 #include <QPointF>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "platform/wayland/Outputs.h"
 
 struct wl_compositor;
 struct wl_display;
+struct wl_interface;
 struct wl_output;
 struct wl_pointer;
 struct wl_registry;
@@ -68,6 +71,11 @@ public:
     wp_viewporter* viewporter() const { return viewporter_; }
 
     const Outputs& outputs() const { return outputs_; }
+    wl_seat* seat() const { return seat_; }
+
+    // Binds a global that only some compositors offer, and that only one unit uses, at
+    // `highest` version or the compositor's if lower; nullptr where it is not offered.
+    void* bind(const wl_interface* type, std::uint32_t highest);
 
     // Notices at once a compositor that has gone since the events were last read, before
     // anything is reported that would need it.
@@ -102,6 +110,12 @@ private:
     wl_pointer* pointer_ = nullptr;
     zxdg_output_manager_v1* xdgOutputs_ = nullptr;
     Outputs outputs_{[this] { outputsChanged(); }};
+    struct Global {
+        std::uint32_t name;
+        std::uint32_t version;
+    };
+    // Every global of the registry's first round and after, by interface.
+    std::map<std::string, Global, std::less<>> globals_;
     std::map<wl_surface*, SurfaceClient*> surfaces_;
     SurfaceClient* pointerFocus_ = nullptr;
     std::unique_ptr<QSocketNotifier> notifier_;

@@ -2,62 +2,9 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-
 #include "platform/x11/X11Connection.h"
 
 namespace wystrand::x11 {
-
-namespace {
-
-// Every reply is taken with its error slot: an error left to the event queue would reach Qt,
-// which prints it. A window named by a stale _NET_ACTIVE_WINDOW may be gone by now.
-template <typename T, typename Cookie>
-Reply<T> take(T* (*reply)(xcb_connection_t*, Cookie, xcb_generic_error_t**), xcb_connection_t* c,
-              Cookie cookie) {
-    xcb_generic_error_t* error = nullptr;
-    Reply<T> result(reply(c, cookie, &error));
-    std::free(error);
-    return result;
-}
-
-// The root of the screen that DISPLAY names ("host:display.screen"), as Qt connected to it.
-xcb_window_t rootWindow(xcb_connection_t* c) {
-    int number = screenNumber();
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (; it.rem > 0 && number > 0; --number) {
-        xcb_screen_next(&it);
-    }
-    return it.rem > 0 ? it.data->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
-}
-
-// Atom numbers last as long as the server; interned once per connection. Main thread only.
-xcb_atom_t activeWindowAtom(xcb_connection_t* c) {
-    static xcb_connection_t* cachedFor = nullptr;
-    static xcb_atom_t atom = XCB_ATOM_NONE;
-    if (cachedFor != c || atom == XCB_ATOM_NONE) {
-        static constexpr char name[] = "_NET_ACTIVE_WINDOW";
-        const auto reply =
-            take(xcb_intern_atom_reply, c, xcb_intern_atom(c, 0, sizeof name - 1, name));
-        cachedFor = c;
-        atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    }
-    return atom;
-}
-
-xcb_window_t windowIn(const xcb_get_property_reply_t* reply) {
-    if (reply == nullptr || reply->type != XCB_ATOM_WINDOW || reply->format != 32 ||
-        xcb_get_property_value_length(reply) < 4) {
-        return XCB_WINDOW_NONE;
-    }
-    xcb_window_t window = XCB_WINDOW_NONE;
-    std::memcpy(&window, xcb_get_property_value(reply), sizeof window);
-    return window;
-}
-
-}  // namespace
 
 UserFocus userFocus() {
     UserFocus focus;
@@ -69,7 +16,7 @@ UserFocus userFocus() {
     if (root == XCB_WINDOW_NONE) {
         return focus;
     }
-    const xcb_atom_t atom = activeWindowAtom(c);
+    const xcb_atom_t atom = intern<1>(c, {"_NET_ACTIVE_WINDOW"})[0];
 
     // First round trip: the property and the pointer together.
     const auto pointerCookie = xcb_query_pointer(c, root);

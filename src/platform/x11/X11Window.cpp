@@ -6,55 +6,11 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <map>
 #include <memory>
-#include <optional>
-#include <string>
-#include <string_view>
 
 #include "platform/x11/X11Connection.h"
 
 namespace wystrand::x11 {
-
-namespace {
-
-// Atom numbers last as long as the X server. Each name is interned once, and the names that one
-// call needs are asked for together: one round trip at most, where a card used to wait for nine.
-// Main thread only, like Qt's connection itself.
-template <std::size_t N>
-std::array<xcb_atom_t, N> intern(xcb_connection_t* c, const std::array<const char*, N>& names) {
-    static xcb_connection_t* cachedFor = nullptr;
-    static std::map<std::string, xcb_atom_t, std::less<>> cache;
-    if (cachedFor != c) {
-        cache.clear();
-        cachedFor = c;
-    }
-    std::array<xcb_atom_t, N> atoms{};
-    std::array<std::optional<xcb_intern_atom_cookie_t>, N> pending;
-    for (std::size_t i = 0; i < N; ++i) {
-        if (const auto it = cache.find(std::string_view(names[i])); it != cache.end()) {
-            atoms[i] = it->second;
-        } else {
-            pending[i] =
-                xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(names[i])), names[i]);
-        }
-    }
-    for (std::size_t i = 0; i < N; ++i) {
-        if (!pending[i]) {
-            continue;
-        }
-        std::unique_ptr<xcb_intern_atom_reply_t, FreeDeleter> reply(
-            xcb_intern_atom_reply(c, *pending[i], nullptr));
-        atoms[i] = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-        if (atoms[i] != XCB_ATOM_NONE) {
-            cache.emplace(names[i], atoms[i]);
-        }
-    }
-    return atoms;
-}
-
-}  // namespace
 
 bool isActive() {
     return connection() != nullptr;

@@ -1,0 +1,258 @@
+// The context monitor against fake services on private buses and its own Xvfb (no window
+// manager: the tests set the window manager's properties themselves).
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QProcess>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/context/ContextMonitor.h"
+#include "platform/portal/DesktopSettings.h"
+#include "support/Cards.h"
+#include "support/FakePortal.h"
+#include "support/FakeService.h"
+#include "support/PrivateBus.h"
+
+namespace wystrand {
+
+void PrintTo(const Context& c, std::ostream* out) {
+    *out << "{" << c.causes().toStdString() << (c.away ? " away" : "") << "}";
+}
+
+namespace {
+
+using namespace std::chrono_literals;
+using test::waitUntil;
+
+Context with(bool Context::*cause) {
+    Context context;
+    context.*cause = true;
+    return context;
+}
+
+class ContextMonitorTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        buses_ = std::make_unique<test::PrivateBus>();
+        ASSERT_TRUE(buses_->start());
+        setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
+    }
+    static void TearDownTestSuite() { buses_.reset(); }
+
+    // Started now, as the agent starts it, with every change it reports kept in seen_.
+    ContextMonitor& start(std::chrono::milliseconds threshold = 60s, bool settle = true) {
+        monitor_.reset();
+        settings_ = std::make_unique<DesktopSettings>();
+        monitor_ = std::make_unique<ContextMonitor>(*settings_);
+        QObject::connect(monitor_.get(), &ContextMonitor::changed,
+                         [this](const Context& c) { seen_.push_back(c); });
+        monitor_->setAwayThreshold(threshold);
+        settings_->start();
+        monitor_->start();
+        EXPECT_TRUE(!settle || waitUntil([&] { return monitor_->settled(); }));
+        return *monitor_;
+    }
+    bool reaches(const Context& context) {
+        return waitUntil([&] { return monitor_->context() == context; });
+    }
+    // Pointer input on the X server, somewhere else each time.
+    static void move() {
+        static int step = 0;
+        QProcess::execute("xdotool", {"mousemove", QString::number(10 + ++step % 2 * 100), "10"});
+    }
+
+    static inline std::unique_ptr<test::PrivateBus> buses_;
+    std::unique_ptr<DesktopSettings> settings_;
+    std::unique_ptr<ContextMonitor> monitor_;
+    std::vector<Context> seen_;
+};
+
+// Each busy cause that a session-bus service reports, on and off live, and neither a value of
+// the wrong type nor a service gone counts.
+TEST_F(ContextMonitorTest, BusSourcesAreFollowedLive) {
+    struct Source {
+        const char* name;
+        QString service, path, interface, member;
+        bool bySignal;
+        QVariant on, off, wrong;
+        bool Context::*cause;
+    };
+    const QString kde = "org.freedesktop.Notifications", kdePath = "/org/freedesktop/Notifications";
+    const QString session = "org.gnome.SessionManager", power = "org.freedesktop.PowerManagement";
+    const Source sources[] = {
+        {"KDE", kde, kdePath, kde, "Inhibited", false, true, false, "true", &Context::doNotDisturb},
+        {"dunst", kde, kdePath, "org.dunstproject.cmd0", "paused", false, true, false, 1,
+         &Context::doNotDisturb},
+        {"GNOME", session, "/org/gnome/SessionManager", session, "InhibitedActions", false, 12u, 4u,
+         8, &Context::inhibited},
+        {"power", power + ".Inhibit", "/org/freedesktop/PowerManagement/Inhibit",
+         power + ".Inhibit", "HasInhibit", true, true, false, "yes", &Context::inhibited},
+    };
+    for (const Source& s : sources) {
+        SCOPED_TRACE(s.name);
+        seen_.clear();
+        test::FakeService fake(buses_->sessionAddress(), s.service, s.path);
+        ASSERT_TRUE(fake.start());
+        const auto set = [&](const QVariant& value) {
+            if (s.bySignal) {
+                fake.on(s.member, [value](const QVariantList&) { return value; });
+                fake.signal(s.interface, s.member + "Changed", {value});
+            } else {
+                fake.set(s.interface, s.member, value);
+            }
+        };
+        set(s.on);
+        const Context busy = with(s.cause), none;
+        EXPECT_EQ(start().context(), busy);
+        for (const QVariant& value : {s.off, s.on, s.on, s.wrong, s.on}) {
+            set(value);
+            EXPECT_TRUE(reaches(value == s.on ? busy : none));
+        }
+        fake.stop();
+        EXPECT_TRUE(reaches(none));
+        fake.start();
+        EXPECT_TRUE(reaches(busy));
+        EXPECT_EQ(seen_, (std::vector{busy, none, busy, none, busy, none, busy}));
+    }
+}
+
+TEST_F(ContextMonitorTest, GnomeBannersOffAreDoNotDisturb) {
+    test::FakePortal portal(QString::fromStdString(buses_->sessionAddress()), 2);
+    portal.set(test::kShowBanners, false);
+    ASSERT_TRUE(portal.start());
+    const Context quiet = with(&Context::doNotDisturb), none;
+    EXPECT_EQ(start().context(), quiet);
+    for (const QVariant& value : {QVariant(true), QVariant(false), QVariant(0), QVariant(false)}) {
+        portal.change(test::kShowBanners, value);
+        EXPECT_TRUE(reaches(value == QVariant(false) ? quiet : none));
+    }
+    portal.stop();
+    EXPECT_TRUE(reaches(none));
+    EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none, quiet, none}));
+}
+
+TEST_F(ContextMonitorTest, AHungServiceHoldsTheFirstAnswerForASecondAtMost) {
+    test::FakePortal portal(QString::fromStdString(buses_->sessionAddress()), 2);
+    portal.hold(true);
+    ASSERT_TRUE(portal.start());
+    start(60s, false);
+    EXPECT_TRUE(waitUntil([&] { return portal.reads() == 5; }));
+    EXPECT_FALSE(monitor_->settled());
+    EXPECT_TRUE(waitUntil([&] { return monitor_->settled(); }, 3s));
+}
+
+TEST_F(ContextMonitorTest, FullscreenIsTheActiveWindowsStateOnX11) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto atom = [c](const char* name) {
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr), &free);
+        return reply->atom;
+    };
+    const xcb_atom_t active = atom("_NET_ACTIVE_WINDOW"), state = atom("_NET_WM_STATE"),
+                     full = atom("_NET_WM_STATE_FULLSCREEN"), above = atom("_NET_WM_STATE_ABOVE");
+    xcb_window_t windows[2];
+    for (xcb_window_t& w : windows) {
+        w = xcb_generate_id(c);
+        xcb_create_window(c, 0, w, root, 0, 0, 100, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+    }
+    const auto set = [c](xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
+                         std::vector<std::uint32_t> values) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 32, values.size(),
+                            values.data());
+        xcb_flush(c);
+    };
+    set(windows[0], state, XCB_ATOM_ATOM, {full});
+    set(root, active, XCB_ATOM_WINDOW, {windows[0]});
+    const Context fullscreen = with(&Context::fullscreen), none;
+    EXPECT_EQ(start().context(), fullscreen);
+    const struct {
+        xcb_window_t window;
+        xcb_atom_t property, type;
+        std::vector<std::uint32_t> values;
+        bool full;
+    } steps[] = {
+        {windows[0], state, XCB_ATOM_ATOM, {above}, false},
+        {windows[0], state, XCB_ATOM_ATOM, {above, full}, true},
+        {root, active, XCB_ATOM_WINDOW, {windows[1]}, false},
+        {windows[1], state, XCB_ATOM_ATOM, {full}, true},
+        {windows[1], state, XCB_ATOM_CARDINAL, {full}, false},
+        {windows[1], state, XCB_ATOM_ATOM, {full}, true},
+        {root, active, XCB_ATOM_CARDINAL, {windows[1]}, false},
+    };
+    for (const auto& step : steps) {
+        set(step.window, step.property, step.type, step.values);
+        EXPECT_TRUE(reaches(step.full ? fullscreen : none));
+    }
+    EXPECT_EQ(seen_, (std::vector{fullscreen, none, fullscreen, none, fullscreen, none, fullscreen,
+                                  none}));
+    xcb_disconnect(c);
+}
+
+TEST_F(ContextMonitorTest, AwayOnX11AfterTheThresholdAndBackAtInput) {
+    const Context away = with(&Context::away);
+    move();
+    start(300ms);
+    EXPECT_TRUE(reaches(away));
+    move();
+    EXPECT_TRUE(reaches(Context()));
+    EXPECT_TRUE(reaches(away));
+    // The idle time is read at once for a new threshold.
+    monitor_->setAwayThreshold(60s);
+    EXPECT_EQ(monitor_->context(), Context());
+    monitor_->setAwayThreshold(200ms);
+    EXPECT_EQ(monitor_->context(), away);
+    move();
+    EXPECT_TRUE(reaches(Context()));
+
+    monitor_->setAwayThreshold(60s);
+    monitor_->screenLocked();
+    EXPECT_EQ(monitor_->context(), away);
+    move();
+    EXPECT_TRUE(reaches(Context()));
+    EXPECT_EQ(seen_,
+              (std::vector{away, Context(), away, Context(), away, Context(), away, Context()}));
+}
+
+// Where Mutter runs it decides, whatever the X server's counter says.
+TEST_F(ContextMonitorTest, MutterIdleMonitorDecidesWhereItRuns) {
+    test::FakeService mutter(buses_->sessionAddress(), "org.gnome.Mutter.IdleMonitor",
+                             "/org/gnome/Mutter/IdleMonitor/Core");
+    ASSERT_TRUE(mutter.start());
+    uint watches = 0;
+    std::vector<QVariant> idleWatches;
+    mutter.on("AddIdleWatch", [&](const QVariantList& args) {
+        idleWatches.push_back(args.value(0));
+        return ++watches;
+    });
+    mutter.on("AddUserActiveWatch", [&](const QVariantList&) { return ++watches; });
+    const auto fire = [&](uint watch) {
+        mutter.signal("org.gnome.Mutter.IdleMonitor", "WatchFired", {watch});
+    };
+    const Context away = with(&Context::away);
+    start(100ms);
+    ASSERT_EQ(idleWatches, std::vector<QVariant>{qulonglong(100)});
+    move();  // the X server's idle time would say away after 100 ms, and back now
+    fire(1);
+    EXPECT_TRUE(reaches(away));
+    EXPECT_TRUE(waitUntil([&] { return watches == 2; }));  // the next input is watched for
+    fire(2);
+    EXPECT_TRUE(reaches(Context()));
+
+    monitor_->setAwayThreshold(60s);
+    monitor_->screenLocked();
+    EXPECT_EQ(monitor_->context(), away);
+    EXPECT_TRUE(waitUntil([&] { return watches == 4; }));
+    EXPECT_EQ(idleWatches.back(), qulonglong(60'000));
+    fire(1);  // removed with the old threshold
+    fire(4);
+    EXPECT_TRUE(reaches(Context()));
+    EXPECT_EQ(seen_, (std::vector{away, Context(), away, Context()}));
+}
+
+}  // namespace
+}  // namespace wystrand
