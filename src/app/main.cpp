@@ -11,7 +11,9 @@
 
 #include "app/BackendChoice.h"
 #include "app/CliArg.h"
+#include "core/panels/HoldingStack.h"
 #include "link/SocketDaemon.h"
+#include "platform/context/ContextMonitor.h"
 #include "platform/portal/DesktopSettings.h"
 #include "platform/session/SessionEvents.h"
 #include "platform/wayland/WaylandClient.h"
@@ -77,17 +79,31 @@ int main(int argc, char** argv) {
         [path] {
             // Never deleted: they live as long as the process, which ends by being killed.
             auto* windowManager = new WindowManager();
-            auto* socketDaemon = new SocketDaemon(path, *windowManager);
-            socketDaemon->start();
-            auto* sessionEvents =
-                new SessionEvents([windowManager] { windowManager->dismissAll(); });
-            sessionEvents->start();
             auto* desktop = new DesktopSettings(windowManager);
+            auto* context = new ContextMonitor(*desktop, windowManager);
+            // Cards that may wait for the person wait here, in front of those on screen.
+            auto* cards = new HoldingStack(*windowManager, *context);
+            auto* socketDaemon = new SocketDaemon(path, *cards);
+            socketDaemon->followContext(*context);
+            // A watching controller hears "free" and "back" before the "ready" of held cards.
+            const auto contextChanged = [cards, socketDaemon] {
+                socketDaemon->contextChanged();
+                cards->contextChanged();
+            };
+            QObject::connect(context, &ContextMonitor::changed, socketDaemon, contextChanged);
+            QObject::connect(context, &ContextMonitor::settledNow, socketDaemon, contextChanged);
+            socketDaemon->start();
+            auto* sessionEvents = new SessionEvents([cards, context] {
+                cards->dismissAll();
+                context->screenLocked();
+            });
+            sessionEvents->start();
             QObject::connect(desktop, &DesktopSettings::colorSchemeChanged, windowManager,
                              &WindowManager::setColorScheme);
             QObject::connect(desktop, &DesktopSettings::reducedMotionChanged, windowManager,
                              &WindowManager::setReducedMotion);
             desktop->start();
+            context->start();
         },
         Qt::QueuedConnection);
 

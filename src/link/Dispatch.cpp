@@ -22,7 +22,7 @@ QEvent::Type wakeEventType() {
 // milliseconds holds, as idle timers take it.
 std::chrono::milliseconds awayThreshold(const std::optional<std::int64_t>& seconds) {
     if (!seconds) {
-        return ContextSource::defaultAwayThreshold;
+        return ContextFeed::defaultAwayThreshold;
     }
     constexpr std::int64_t most = std::numeric_limits<std::int32_t>::max() / 1000;
     return std::chrono::seconds(std::clamp<std::int64_t>(*seconds, 1, most));
@@ -89,7 +89,7 @@ void SocketDaemon::handle(Request& request) {
         // A new controller has not asked for the context, and its threshold is the default.
         opened_ = connected->connection;
         if (context_ != nullptr && std::exchange(watching_, std::nullopt)) {
-            context_->setAwayThreshold(ContextSource::defaultAwayThreshold);
+            context_->setAwayThreshold(ContextFeed::defaultAwayThreshold);
         }
     } else if (const auto& watch = std::get<WatchRequest>(request);
                context_ != nullptr && watch.connection == opened_) {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/context/ContextReport.h"
-#include "core/context/ContextSource.h"
+#include "core/context/ContextFeed.h"
 #include "core/link/LineFramer.h"
 #include "core/message/Protocol.h"
 #include "core/panels/PanelStack.h"
@@ -64,7 +64,7 @@ public:
 
     // The context that "watch" reports and whose away threshold it sets; given before start().
     // Without one, "watch" is ignored.
-    void followContext(ContextSource& context) { context_ = &context; }
+    void followContext(ContextFeed& context) { context_ = &context; }
 
     // Returns at once; connecting happens on the I/O thread. Called once.
     void start();
@@ -147,7 +147,7 @@ private:
     bool started_ = false;  // main thread
     // Main thread: the connection last opened, as the requests have told, and the one that
     // watches, with what it has heard.
-    ContextSource* context_ = nullptr;
+    ContextFeed* context_ = nullptr;
     std::uint64_t opened_ = 0;
     std::optional<std::uint64_t> watching_;
     ContextReport report_;

@@ -9,7 +9,7 @@
 namespace wystrand {
 namespace {
 
-class FakeContext : public ContextSource {
+class FakeContext : public ContextFeed {
 public:
     const Context& context() const override { return context_; }
     bool settled() const override { return settled_; }

@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "core/context/ContextSource.h"
+#include "core/context/ContextFeed.h"
 #include "core/panels/PanelStack.h"
 
 namespace wystrand {
@@ -14,7 +14,7 @@ namespace wystrand {
 // thread only.
 class HoldingStack : public PanelStack {
 public:
-    HoldingStack(PanelStack& shown, const ContextSource& context)
+    HoldingStack(PanelStack& shown, const ContextFeed& context)
         : shown_(shown), context_(context) {}
 
     void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
@@ -37,7 +37,7 @@ private:
     };
 
     PanelStack& shown_;
-    const ContextSource& context_;
+    const ContextFeed& context_;
     std::deque<Waiting> waiting_;
 };
 

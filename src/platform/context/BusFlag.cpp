@@ -56,6 +56,10 @@ void BusFlag::read() {
         call = QDBusMessage::createMethodCall(spec_.service, spec_.path, spec_.interface,
                                               spec_.member);
     }
+    // Asked of a service that runs, never one started for the asking: a notification daemon
+    // activated to read its do-not-disturb flag would then show every other program's
+    // notifications. The watcher hears one that starts later.
+    call.setAutoStartService(false);
     auto* pending =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/context/Context.h"
+#include "core/context/ContextFeed.h"
 
 namespace wystrand {
 
@@ -18,10 +19,9 @@ class IdleSource;
 // answers with a value of the wrong type counts as "not busy" / "not away" and changes nothing
 // else. Nothing is polled: the monitor wakes only when a source reports a change. Main thread
 // only.
-class ContextMonitor : public QObject {
+class ContextMonitor : public QObject, public ContextFeed {
     Q_OBJECT
 public:
-    static constexpr std::chrono::milliseconds defaultAwayThreshold{120'000};
     // settled() holds at the latest this long after start(), whatever a source does.
     static constexpr std::chrono::milliseconds settleCap{1'000};
 
@@ -33,15 +33,15 @@ public:
     // Asks every source for its state and follows it from then on; returns at once. Once.
     void start();
 
-    const Context& context() const { return context_; }
+    const Context& context() const override { return context_; }
     // Whether every source has given its first answer, or has been found missing, so that
     // context() is the true state rather than the defaults; at the latest settleCap after
     // start().
-    bool settled() const { return settled_; }
+    bool settled() const override { return settled_; }
 
     // No input for this long counts as away. Re-arms the idle sources; context() follows as
     // soon as they can tell, on X11 before this returns.
-    void setAwayThreshold(std::chrono::milliseconds threshold);
+    void setAwayThreshold(std::chrono::milliseconds threshold) override;
     // The screen saver started, the screens went to sleep, or the session was locked or left:
     // away, until the next keyboard or pointer input. Nothing where no source can hear input.
     void screenLocked();

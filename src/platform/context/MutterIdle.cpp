@@ -127,6 +127,8 @@ void MutterIdle::call(const QString& method, const QVariantList& arguments,
                       std::function<void(const QDBusMessage&)> answered) {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     message.setArguments(arguments);
+    // Only a compositor that runs answers: none is started for the asking.
+    message.setAutoStartService(false);
     const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(message);
     if (!answered) {
         return;
