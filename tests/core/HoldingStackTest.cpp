@@ -5,18 +5,10 @@
 
 #include "core/context/ContextReport.h"
 #include "core/panels/HoldingStack.h"
+#include "support/FakeContext.h"
 
 namespace wystrand {
 namespace {
-
-class FakeContext : public ContextFeed {
-public:
-    const Context& context() const override { return context_; }
-    bool settled() const override { return settled_; }
-    void setAwayThreshold(std::chrono::milliseconds) override {}
-    Context context_;
-    bool settled_ = true;
-};
 
 // The cards on screen: what reached them, and their result callbacks.
 class ShownCards : public PanelStack {
@@ -53,7 +45,7 @@ protected:
         stack.contextChanged();
     }
 
-    FakeContext source;
+    test::FakeContext source;
     ShownCards shown;
     HoldingStack stack{shown, source};
     std::vector<std::string> events;
