@@ -1,55 +1,48 @@
 #include "support/PrivateBus.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QTemporaryFile>
 
-#include <cstdlib>
-#include <fstream>
+#include "support/Daemon.h"
+#include "support/Wait.h"
 
 namespace wystrand::test {
 
 PrivateBus::~PrivateBus() {
-    for (const pid_t pid : pid_) {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
+    for (QProcess& daemon : daemon_) {
+        stopDaemon(daemon);
     }
 }
 
 bool PrivateBus::start() {
-    char config[] = "/tmp/wystrand-bus.XXXXXX";
-    ::close(::mkstemp(config));
     // No service directories: nothing is started on demand.
-    std::ofstream(config) << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                             "<auth>EXTERNAL</auth><policy context=\"default\">"
-                             "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+    QTemporaryFile config;
+    config.open();
+    config.write(
+        "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+        "<auth>EXTERNAL</auth><policy context=\"default\">"
+        "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    config.flush();
     for (int i = 0; i < 2; ++i) {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0 || (pid_[i] = ::fork()) < 0) {
-            break;
-        }
-        if (pid_[i] == 0) {
-            // The daemon ends with the test process, even when that one is killed.
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execlp("dbus-daemon", "dbus-daemon", "--config-file", config, "--nofork",
-                     "--nopidfile", "--print-address=1", nullptr);
-            ::_exit(127);
-        }
-        ::close(out[1]);
         // The address is printed once the daemon listens.
-        for (char c; ::read(out[0], &c, 1) == 1 && c != '\n';) {
-            address_[i] += c;
+        startDaemon(daemon_[i], {"dbus-daemon", "--config-file", config.fileName(), "--nofork",
+                                 "--nopidfile", "--print-address=1"});
+        while (!daemon_[i].canReadLine() && daemon_[i].waitForReadyRead(10000)) {
         }
-        ::close(out[0]);
+        if (daemon_[i].canReadLine()) {
+            address_[i] = daemon_[i].readLine().trimmed().toStdString();
+        }
     }
-    ::unlink(config);
     return !address_[0].empty() && !address_[1].empty();
+}
+
+bool settle(const QDBusConnection& from, const QString& service) {
+    const QDBusPendingCall call = from.asyncCall(
+        QDBusMessage::createMethodCall(service, "/", "org.freedesktop.DBus.Peer", "Ping"));
+    int passes = 4;
+    return waitUntil([&] { return call.isFinished() && --passes == 0; });
 }
 
 }  // namespace wystrand::test

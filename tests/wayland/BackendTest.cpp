@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "e2e/Processes.h"
-#include "support/Cards.h"
+#include "support/Processes.h"
+#include "support/Wait.h"
 #include "support/WaylandServer.h"
 #include "support/XvfbServer.h"
 
