@@ -9,7 +9,7 @@
 
 #include "platform/portal/DesktopSettings.h"
 #include "support/FakePortal.h"
-#include "support/PrivateBus.h"
+#include "support/PrivateServers.h"
 #include "support/Wait.h"
 
 namespace wystrand {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/session/SessionEvents.h"
-#include "support/PrivateBus.h"
+#include "support/PrivateServers.h"
 #include "support/Wait.h"
 
 namespace wystrand {

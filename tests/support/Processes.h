@@ -11,9 +11,8 @@
 #include <memory>
 #include <optional>
 
-#include "support/PrivateBus.h"
+#include "support/PrivateServers.h"
 #include "support/Wait.h"
-#include "support/XvfbServer.h"
 
 namespace wystrand::test {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <utility>
 
-#include "support/Daemon.h"
+#include "support/PrivateServers.h"
 #include "support/Wait.h"
 
 namespace wystrand::test {

@@ -8,10 +8,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "support/PrivateServers.h"
 #include "support/Processes.h"
 #include "support/Wait.h"
 #include "support/WaylandServer.h"
-#include "support/XvfbServer.h"
 
 namespace wystrand::test {
 namespace {

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "support/Cards.h"
+#include "support/PrivateServers.h"
 #include "support/Processes.h"
 #include "support/TestMain.h"
 #include "support/Wait.h"
-#include "support/XvfbServer.h"
 #include "ui/panels/NotifyPanel.h"
 #include "ui/panels/WindowManager.h"
 

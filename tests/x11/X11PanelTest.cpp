@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "support/Cards.h"
+#include "support/PrivateServers.h"
 #include "support/TestMain.h"
 #include "support/Wait.h"
-#include "support/XvfbServer.h"
 #include "ui/card/NotifyView.h"
 #include "ui/card/PlainButton.h"
 #include "ui/panels/NotifyPanel.h"

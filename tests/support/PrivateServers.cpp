@@ -1,13 +1,35 @@
-#include "support/PrivateBus.h"
+#include "support/PrivateServers.h"
 
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QTemporaryFile>
 
-#include "support/Daemon.h"
 #include "support/Wait.h"
 
 namespace wystrand::test {
+
+namespace {
+
+// The first line a server prints once it is ready, without its line feed; empty when none came.
+std::string firstLine(QProcess& daemon) {
+    while (!daemon.canReadLine() && daemon.waitForReadyRead(10000)) {
+    }
+    return daemon.canReadLine() ? daemon.readLine().trimmed().toStdString() : "";
+}
+
+}  // namespace
+
+std::string XvfbServer::start() {
+    if (xvfb_.state() == QProcess::NotRunning && display_.empty()) {
+        // Xvfb writes its display number once it is ready.
+        startDaemon(xvfb_, {"Xvfb", "-displayfd", "1", "-screen", "0", screen_, "-nolisten", "tcp",
+                            "-noreset"});
+        const std::string number = firstLine(xvfb_);
+        display_ = number.empty() ? "" : ":" + number;
+    }
+    return display_;
+}
 
 PrivateBus::~PrivateBus() {
     for (QProcess& daemon : daemon_) {
@@ -29,11 +51,7 @@ bool PrivateBus::start() {
         // The address is printed once the daemon listens.
         startDaemon(daemon_[i], {"dbus-daemon", "--config-file", config.fileName(), "--nofork",
                                  "--nopidfile", "--print-address=1"});
-        while (!daemon_[i].canReadLine() && daemon_[i].waitForReadyRead(10000)) {
-        }
-        if (daemon_[i].canReadLine()) {
-            address_[i] = daemon_[i].readLine().trimmed().toStdString();
-        }
+        address_[i] = firstLine(daemon_[i]);
     }
     return !address_[0].empty() && !address_[1].empty();
 }
