@@ -53,15 +53,17 @@ void ControllerPeer::pump() {
     char chunk[65536];
     for (ssize_t n; reading_ && (n = ::recv(peer_, chunk, sizeof(chunk), 0)) > 0;) {
         partial_.append(chunk, static_cast<std::size_t>(n));
-        for (std::size_t end; (end = partial_.find('\n')) != std::string::npos;
-             partial_.erase(0, end + 1)) {
-            std::string line = partial_.substr(0, end);
+        std::size_t start = 0;
+        for (std::size_t end; (end = partial_.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            std::string line = partial_.substr(start, end - start);
             if (line == PipeMsg::heartbeat().encode()) {
                 ++heartbeats_;
             } else {
                 records_.push_back(std::move(line));
             }
         }
+        partial_.erase(0, start);
     }
 }
 
