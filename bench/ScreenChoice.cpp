@@ -12,7 +12,7 @@
 #include "bench/Harness.h"
 #include "bench/Measures.h"
 #include "bench/RootWatcher.h"
-#include "support/XvfbServer.h"
+#include "support/PrivateServers.h"
 
 namespace wystrand::bench {
 

@@ -22,8 +22,7 @@
 #include "bench/Harness.h"
 #include "bench/ProcStats.h"
 #include "bench/Process.h"
-#include "support/PrivateBus.h"
-#include "support/XvfbServer.h"
+#include "support/PrivateServers.h"
 
 namespace {
 

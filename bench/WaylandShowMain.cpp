@@ -15,8 +15,9 @@
 #include "platform/wayland/LayerCardWindow.h"
 #include "platform/wayland/WaylandClient.h"
 #include "support/Cards.h"
+#include "support/PrivateServers.h"
+#include "support/Wait.h"
 #include "support/WaylandServer.h"
-#include "support/XvfbServer.h"
 #include "ui/panels/NotifyPanel.h"
 #include "ui/panels/WindowManager.h"
 

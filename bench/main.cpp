@@ -20,8 +20,7 @@
 #include "bench/Process.h"
 #include "bench/RootWatcher.h"
 #include "bench/ScreenChoice.h"
-#include "support/PrivateBus.h"
-#include "support/XvfbServer.h"
+#include "support/PrivateServers.h"
 
 namespace {
 

@@ -11,12 +11,24 @@
 
 #include "platform/context/ContextMonitor.h"
 #include "platform/portal/DesktopSettings.h"
-#include "support/Cards.h"
 #include "support/FakePortal.h"
 #include "support/FakeService.h"
-#include "support/PrivateBus.h"
+#include "support/PrivateServers.h"
+#include "support/TestMain.h"
+#include "support/Wait.h"
 
 namespace wystrand {
+
+void test::beforeApplication() {
+    static test::XvfbServer xvfb;
+    const std::string display = xvfb.start();
+    if (display.empty()) {
+        std::fputs("Xvfb did not start (scripts/deps test installs it)\n", stderr);
+        std::exit(1);
+    }
+    qputenv("DISPLAY", display.c_str());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
 
 void PrintTo(const Context& c, std::ostream* out) {
     *out << "{" << c.causes().toStdString() << (c.away ? " away" : "") << "}";

@@ -1,6 +1,7 @@
 // The controller's command lines: the form of options, and what the options of show set.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,12 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-// Runs parseCommandLine over `args` and keeps what it printed.
 struct Parse {
     std::optional<int> status;
     std::string out, err;
 };
 
+// Runs parseCommandLine over `args` and keeps what it printed.
 Parse parse(const Args& args, std::span<const Option> options) {
     std::vector<char*> argv;
     for (const std::string& arg : args) {
@@ -26,63 +27,50 @@ Parse parse(const Args& args, std::span<const Option> options) {
     }
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    Parse result;
-    result.status = parseCommandLine("test", "USAGE\n", argv, options);
-    result.out = testing::internal::GetCapturedStdout();
-    result.err = testing::internal::GetCapturedStderr();
-    return result;
+    const std::optional<int> status = parseCommandLine("test", "USAGE\n", argv, options);
+    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
 }
 
-class CommandLineTest : public ::testing::Test {
-protected:
-    Parse parse(const Args& args) { return ctl::parse(args, options_); }
-
-    std::optional<std::string> socket_;
-    bool json_ = false;
-    const Option options_[2] = {textOption("socket", socket_), flagOption("json", json_)};
-};
-
-TEST_F(CommandLineTest, ValuesFollowAsTheNextArgumentOrAfterAnEqualsSign) {
-    for (const auto& [args, socket] :
-         std::vector<std::pair<Args, std::string>>{{{"--socket", "a"}, "a"},
-                                                   {{"--socket=a=b"}, "a=b"},
-                                                   {{"--socket="}, ""},
-                                                   {{"--socket", "--json"}, "--json"},
-                                                   {{"--socket", "a", "--socket=b"}, "b"}}) {
-        socket_.reset();
-        const Parse result = parse(args);
-        EXPECT_EQ(result.status, std::nullopt) << result.err;
-        EXPECT_EQ(socket_, socket) << args[0];
+// Options apply in their turn: --help prints the usage and ends with status 0 once those before
+// it have applied; a usage error applies none and ends with status 64.
+TEST(CommandLineTest, OptionsApplyInTheirTurnOrNoneOnAUsageError) {
+    constexpr std::optional<int> ok;
+    const struct {
+        Args args;
+        std::optional<int> status;
+        std::optional<std::string> socket;
+        bool json;
+        std::string printed;  // the output, or the error before the usage
+    } cases[] = {
+        {{"--socket", "a"}, ok, "a", false, ""},
+        {{"--socket=a=b"}, ok, "a=b", false, ""},
+        {{"--socket="}, ok, "", false, ""},
+        {{"--socket", "--json"}, ok, "--json", false, ""},
+        {{"--socket", "a", "--socket=b", "--json"}, ok, "b", true, ""},
+        {{"--socket", "a", "--help", "--json"}, 0, "a", false, "USAGE\n"},
+        {{"--json", "--bogus"}, 64, {}, false, "unknown option '--bogus'"},
+        {{"--Socket", "a"}, 64, {}, false, "unknown option '--Socket'"},
+        {{"-s", "a"}, 64, {}, false, "unexpected argument '-s'"},
+        {{"--"}, 64, {}, false, "unexpected argument '--'"},
+        {{"--json", "a"}, 64, {}, false, "unexpected argument 'a'"},
+        {{"--socket"}, 64, {}, false, "option '--socket' needs a value"},
+        {{"--json=yes"}, 64, {}, false, "option '--json' takes no value"},
+        {{"--help=yes"}, 64, {}, false, "option '--help' takes no value"},
+        {{"--help", "--bogus"}, 64, {}, false, "unknown option '--bogus'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::optional<std::string> socket;
+        bool json = false;
+        const Option options[] = {textOption("socket", socket), flagOption("json", json)};
+        const Parse result = parse(c.args, options);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(socket, c.socket);
+        EXPECT_EQ(json, c.json);
+        EXPECT_EQ(result.out, c.status == 0 ? c.printed : "");
+        EXPECT_EQ(result.err,
+                  c.status == 64 ? "wystrand-notify-ctl test: " + c.printed + "\nUSAGE\n" : "");
     }
-    EXPECT_FALSE(json_);
-    EXPECT_EQ(parse({"--json"}).status, std::nullopt);
-    EXPECT_TRUE(json_);
-}
-
-TEST_F(CommandLineTest, AnythingElseIsAUsageErrorWithStatus64) {
-    for (const auto& [args, error] : std::vector<std::pair<Args, std::string>>{
-             {{"--bogus"}, "unknown option '--bogus'"},
-             {{"--Socket", "a"}, "unknown option '--Socket'"},
-             {{"-s", "a"}, "unexpected argument '-s'"},
-             {{"--"}, "unexpected argument '--'"},
-             {{"--json", "a"}, "unexpected argument 'a'"},
-             {{"--socket"}, "option '--socket' needs a value"},
-             {{"--json=yes"}, "option '--json' takes no value"},
-             {{"--help=yes"}, "option '--help' takes no value"},
-             {{"--help", "--bogus"}, "unknown option '--bogus'"}}) {
-        const Parse result = parse(args);
-        EXPECT_EQ(result.status, 64) << args[0];
-        EXPECT_EQ(result.err, "wystrand-notify-ctl test: " + error + "\nUSAGE\n");
-        EXPECT_EQ(result.out, "");
-    }
-}
-
-TEST_F(CommandLineTest, HelpPrintsTheUsageAndEndsWithStatus0) {
-    const Parse result = parse({"--socket", "a", "--help", "--json"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "USAGE\n");
-    EXPECT_EQ(result.err, "");
-    EXPECT_FALSE(json_);
 }
 
 class ShowOptionsTest : public ::testing::Test {
@@ -112,14 +100,17 @@ TEST_F(ShowOptionsTest, EachOptionSetsItsOwnFieldInEitherForm) {
     }
     for (const Args& args : {spaced, joined}) {
         asked_ = {};
-        const Parse result = parse(args);
-        EXPECT_EQ(result.status, std::nullopt) << result.err;
+        EXPECT_EQ(parse(args).status, std::nullopt);
         EXPECT_EQ(asked_.record.encode(), record);
         EXPECT_TRUE(asked_.json);
         EXPECT_EQ(asked_.agent, "/a");
     }
     EXPECT_EQ(parse({"--no-sound", "--sound"}).status, std::nullopt);
     EXPECT_EQ(asked_.record.sound, true);
+    // The fields that a request does not carry are no options.
+    for (const char* name : {"--op", "--ev", "--code", "--no-json", "--no-mode"}) {
+        EXPECT_EQ(parse({name, "1"}).status, 64) << name;
+    }
 }
 
 // The options follow the record's fields, the help is written by hand: a new field must be in it.
@@ -134,12 +125,6 @@ TEST_F(ShowOptionsTest, TheHelpDescribesEveryOption) {
         EXPECT_TRUE(usage.find(name + ' ') != std::string::npos ||
                     usage.find(name + ',') != std::string::npos)
             << option.name;
-    }
-}
-
-TEST_F(ShowOptionsTest, FieldsThatARequestDoesNotCarryAreNoOptions) {
-    for (const char* name : {"--op", "--ev", "--code", "--no-json", "--no-mode"}) {
-        EXPECT_EQ(parse({name, "1"}).status, 64) << name;
     }
 }
 

@@ -1,21 +1,28 @@
-// The agent binary end to end, on a private desktop, the test playing its controlling process.
+// The agent binary end to end on a private desktop, the test playing its controlling process and,
+// where a case needs them, the session bus's screen saver, a settings portal and a screen reader.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QColor>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QVariantMap>
-#include <ostream>
+#include <tuple>
 
-#include "core/message/Protocol.h"
-#include "e2e/Processes.h"
+#include "support/ControllerPeer.h"
+#include "support/FakePortal.h"
+#include "support/Processes.h"
+#include "support/Wait.h"
 
 namespace wystrand::test {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Records = std::vector<std::string>;
 const QString kAgent = WYSTRAND_AGENT;
+constexpr auto kPatience = ControllerPeer::kPatience;
 
 TEST(AgentUsageTest, WithoutAPipeValueItPrintsTheUsageLineAndExits1) {
     for (const QStringList& args :
@@ -30,203 +37,196 @@ TEST(AgentUsageTest, WithoutAPipeValueItPrintsTheUsageLineAndExits1) {
 class AgentTest : public DesktopTest {
 protected:
     // Only the first --pipe counts; other arguments, Qt's own options among them, are ignored.
-    void SetUp() override {
-        ASSERT_TRUE(server_.listen(dir_.filePath("agent.sock")));
-        agent_ = startChild({kAgent, "--pipe", server_.fullServerName(), "--pipe", "/elsewhere",
-                             "-display", ":9999", "-x"},
-                            environment);
-        ASSERT_TRUE(server_.waitForNewConnection(10000));
-        link_ = server_.nextPendingConnection();
+    void start(const EnvChanges& extra = {}) {
+        EnvChanges env = environment;
+        for (const auto& [name, value] : extra) {
+            env[name] = value;
+        }
+        agent_ = startChild({kAgent, "--pipe", QString::fromStdString(peer_.path()), "--pipe",
+                             "/elsewhere", "-display", ":9999", "-x"},
+                            env);
+        ASSERT_TRUE(peer_.accept()) << "the agent did not connect";
     }
     // The agent did not crash and printed nothing.
     void TearDown() override {
-        agent_->terminate();
-        EXPECT_EQ(exitStatus(*agent_), 128 + SIGTERM);
-        EXPECT_EQ(agent_->readAll().toStdString(), "");
+        if (agent_) {
+            agent_->terminate();
+            EXPECT_EQ(exitStatus(*agent_), 128 + SIGTERM);
+            EXPECT_EQ(
+                agent_->readAll().toStdString() + agent_->readAllStandardError().toStdString(), "");
+        }
     }
 
-    void send(const std::string& line) {
-        link_->write((line + '\n').data(), qint64(line.size() + 1));
-        ASSERT_TRUE(link_->waitForBytesWritten());
+    void show(const PipeMsg& card) {
+        ASSERT_TRUE(peer_.send(card));
+        ASSERT_TRUE(peer_.waitFor("ready", *card.id)) << card.id->toStdString() << " unshown";
     }
-    std::optional<PipeMsg> waitFor(const char* ev, const std::string& id,
-                                   std::chrono::milliseconds timeout = 10s) {
-        for (const QDeadlineTimer deadline(timeout);;) {
-            for (const std::string& line : lines_) {
-                const auto record = PipeMsg::decode(line);
-                if (record && record->ev == ev && record->id == QString::fromStdString(id)) {
-                    return record;
-                }
-            }
-            if (!link_->waitForReadyRead(int(deadline.remainingTime()))) {
-                return std::nullopt;
-            }
-            while (link_->canReadLine()) {
-                lines_.push_back(link_->readLine().chopped(1).toStdString());
-                if (lines_.back() == PipeMsg::heartbeat().encode()) {
-                    lines_.pop_back();
-                }
-            }
-        }
-    }
-    Lines eventsFor(const std::string& id) const {
-        Lines events;
-        for (const std::string& line : lines_) {
-            const auto record = PipeMsg::decode(line);
-            if (record && record->id == QString::fromStdString(id)) {
-                events.push_back(record->ev.value_or("").toStdString());
-            }
-        }
-        return events;
-    }
-
-    void show(const std::string& id, const std::string& mode = "alert", int duration = 600) {
-        send(R"({"op":"show","id":")" + id + R"(","mode":")" + mode + R"(","duration":)" +
-             std::to_string(duration) + "}");
-        if (duration == 600) {
-            ASSERT_TRUE(waitFor("ready", id)) << id << " was not shown";
-        }
-    }
-    void dismiss(const std::string& id) { send(R"({"op":"dismiss","id":")" + id + R"("})"); }
-    std::optional<std::int64_t> result(const std::string& id,
-                                       std::chrono::milliseconds timeout = 10s) {
-        const auto record = waitFor("result", id, timeout);
+    std::optional<std::int64_t> result(const QString& id,
+                                       std::chrono::milliseconds timeout = kPatience) {
+        const auto record = peer_.waitFor("result", id, timeout);
         return record ? record->code : std::nullopt;
     }
-
-    // Sends `message` until `id` has ended: the agent subscribes shortly after it connects.
-    std::optional<std::int64_t> sendUntilEnded(Bus bus, const QDBusMessage& message,
-                                               const std::string& id) {
+    void screenSaverOn() {
+        sessionBus().send(QDBusMessage::createSignal("/org/freedesktop/ScreenSaver",
+                                                     "org.freedesktop.ScreenSaver", "ActiveChanged")
+                          << true);
+    }
+    // Turns the screen saver on until `id` has ended: the agent subscribes shortly after it
+    // connects.
+    std::optional<std::int64_t> screenSaverEnds(const QString& id) {
         std::optional<std::int64_t> code;
         for (int attempt = 0; attempt < 50 && !code; ++attempt) {
-            connection(bus).send(message);
+            screenSaverOn();
             code = result(id, 200ms);
         }
         return code;
     }
-
-    // Once every message sent on `bus` has reached the agent, a probe card shown and dismissed
-    // ends only after whatever those messages started: the agent handles bus signals and socket
-    // requests on its main thread in arrival order.
-    void settle(Bus bus) {
-        ASSERT_TRUE(syncWith(bus, agent_->processId()));
-        const std::string probe = "probe" + std::to_string(++probes_);
-        show(probe);
-        dismiss(probe);
-        EXPECT_EQ(result(probe), 2);
+    QColor pixel(int x, int y) const {
+        const RunResult shot =
+            run({"import", "-window", "root", "-crop", QString("1x1+%1+%2").arg(x).arg(y), "txt:-"},
+                environment);
+        return QColor(
+            QRegularExpression("#[0-9A-F]{6}").match(QString::fromStdString(shot.out)).captured());
+    }
+    // The agent's mapped windows that overlap the screen, once they are `count`: the window made
+    // ahead for the next card waits mapped too, out of sight.
+    bool cardsOnScreen(int count) {
+        static const QRegularExpression shape(R"(X=(-?\d+)\nY=(-?\d+)\nWIDTH=(\d+)\nHEIGHT=(\d+))");
+        return waitUntil(
+            [&] {
+                const RunResult windows = run({"xdotool", "search", "--all", "--onlyvisible",
+                                               "--pid", QString::number(agent_->processId()),
+                                               "--name", "", "getwindowgeometry", "--shell", "%@"},
+                                              environment);
+                int shown = 0;
+                for (const auto& m : shape.globalMatch(QString::fromStdString(windows.out))) {
+                    const int x = m.captured(1).toInt(), y = m.captured(2).toInt();
+                    shown += x + m.captured(3).toInt() > 0 && x < 1440 &&
+                             y + m.captured(4).toInt() > 0 && y < 875;
+                }
+                return shown == count;
+            },
+            kPatience);
     }
 
     QTemporaryDir dir_;
-    QLocalServer server_;
-    QLocalSocket* link_ = nullptr;
-    Lines lines_;
+    ControllerPeer peer_{dir_.filePath("agent.sock").toStdString()};
     std::unique_ptr<QProcess> agent_;
-    int probes_ = 0;
 };
 
-TEST_F(AgentTest, EachModeIsReadyThenReportsItsCodeOnceDismissedOrNot) {
-    show("dismissed");
-    dismiss("dismissed");
-    dismiss("dismissed");
-    dismiss("nobody");
-    show("alert", "alert", 0);
-    show("info", "info", 0);
-    show("countdown", "countdown", 1);
-    // Requests are handled in order: once a later card has ended, nothing more can come for the
-    // earlier ones.
-    for (const auto& [id, code] :
-         {std::pair{"countdown", 0}, {"info", 0}, {"alert", 2}, {"dismissed", 2}}) {
-        EXPECT_EQ(result(id), code) << id;
-        EXPECT_EQ(eventsFor(id), (Lines{"ready", "result"})) << id;
+// A controller that stops reading must not hold the cards up: they close on their timers and on
+// dismiss-all (here the screen saver's) meanwhile, and once it reads again every record comes,
+// once and in order.
+TEST_F(AgentTest, CardsCloseOnTheirTimersAndOnDismissAllWhileTheControllerDoesNotRead) {
+    start();
+    show(showRequest("probe"));
+    ASSERT_EQ(screenSaverEnds("probe"), 2) << "dismiss-all unheard";
+    const auto before = std::ptrdiff_t(peer_.records().size());
+    show(showRequest("kept"));
+    show(showRequest("timer", "info", 2));
+    ASSERT_TRUE(cardsOnScreen(2));
+    // From here on nothing is read: the agent's answers, far more than the socket holds, wait.
+    peer_.setReading(false);
+    constexpr int kPings = 100000;
+    std::string pings;
+    for (int i = 0; i < kPings; ++i) {
+        pings += request("ping").encode() + '\n';
     }
-    EXPECT_EQ(eventsFor("nobody"), Lines{});
+    ASSERT_TRUE(peer_.sendBytes(pings)) << "the agent stopped reading";
+    EXPECT_TRUE(cardsOnScreen(1)) << "the timer's card did not close";
+    screenSaverOn();
+    EXPECT_TRUE(cardsOnScreen(0)) << "dismiss-all left a card";
+    peer_.setReading(true);
+    ASSERT_TRUE(result("kept"));
+    Records events(peer_.records().begin() + before, peer_.records().end());
+    EXPECT_EQ(std::erase(events, PipeMsg::pong().encode()), std::size_t(kPings));
+    EXPECT_EQ(events,
+              (Records{PipeMsg::ready("kept").encode(), PipeMsg::ready("timer").encode(),
+                       PipeMsg::result("timer", 0).encode(), PipeMsg::result("kept", 2).encode()}));
 }
 
-TEST_F(AgentTest, BadLinesAreIgnoredWhileGoodOnesAreAnswered) {
-    for (const std::string line :
-         {"not json", "[1,2]", "42", R"({"op":"show","id":"string-duration","duration":"5"})",
-          R"({"op":"show","id":"numeric-sound","sound":1})", R"({"op":"SHOW","id":"capitals"})",
-          R"({"op":"Ping"})", R"({"op":"show","mode":"info"})", R"({"ev":"hb"})",
-          "{\"op\":\"show\",\"id\":\"bad-utf8-\xff\"}", R"({"op":"show","id":"unterminated")",
-          R"({"op":"ping","id":"p1"})",
-          "  {\"op\":\"show\",\"id\":\"good\",\"mode\":\"info\",\"duration\":0}\r"}) {
-        send(line);
-    }
-    EXPECT_EQ(result("good"), 0);
-    EXPECT_EQ(lines_, (Lines{R"({"ev":"pong"})", R"({"id":"good","ev":"ready"})",
-                             R"({"id":"good","ev":"result","code":0})"}));
+// The desktop's look from the settings portal, seen in the screen's pixels: the colour scheme of
+// the first answer and of every change, and GNOME's switch for animations.
+TEST_F(AgentTest, CardsTakeThePortalsColourSchemeLiveAndItsReducedMotion) {
+    FakePortal portal(*environment.at("DBUS_SESSION_BUS_ADDRESS"), 1);
+    portal.set(kColorScheme, 1u);
+    portal.set(kGnomeAnimations, false);
+    ASSERT_TRUE(portal.start());
+    start();
+    ASSERT_TRUE(waitUntil([&] { return portal.reads() >= 4; }, 10s));
+    // Info cards with short texts, so that their top right corners show only the material.
+    const auto showInfo = [&](const QString& id) {
+        PipeMsg card = showRequest(id, "info");
+        std::tie(card.title, card.message) = std::tuple("T", "M");
+        show(card);
+    };
+    const auto cardIs = [&](int top, bool dark) {
+        return waitUntil(
+            [&] {
+                const int lightness = pixel(1400, top + 12).lightness();
+                return dark ? lightness < 64 : lightness > 224;
+            },
+            10s);
+    };
+    showInfo("a");
+    EXPECT_TRUE(cardIs(8, true));
+    portal.change(kColorScheme, 2u);
+    EXPECT_TRUE(cardIs(8, false)) << "turned light on screen";
+    // At its place at once instead of sliding in from the right, where the slide would have shown
+    // it on the way (right of 1428, the resting right edge).
+    showInfo("b");
+    bool seenOnTheWay = false;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            seenOnTheWay = seenOnTheWay || pixel(1435, 108).lightness() > 224;
+            return pixel(1120, 108).lightness() > 224;
+        },
+        10s));
+    EXPECT_FALSE(seenOnTheWay);
+    portal.change(kColorScheme, 1u);
+    showInfo("c");
+    EXPECT_TRUE(cardIs(184, true)) << "a new card takes the scheme";
+    EXPECT_TRUE(cardIs(8, true));
 }
 
-template <typename... Args>
-QDBusMessage signal(const QString& path, const QString& interface, const QString& member,
-                    const Args&... args) {
-    return (QDBusMessage::createSignal(path, interface, member) << ... << QVariant(args));
+TEST_F(AgentTest, AScreenReaderHearsTheCardAndPressesItsButton) {
+    const auto launcher =
+        startChild({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, environment);
+    ASSERT_TRUE(waitUntil(
+        [&] { return sessionBus().interface()->isServiceRegistered("org.a11y.Bus").value(); }, 10s))
+        << "at-spi-bus-launcher (at-spi2-core) did not start";
+    start({{"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}});
+    const auto probe =
+        startChild({"/usr/bin/python3", WYSTRAND_SOURCE_DIR "/tests/support/atspi_probe.py",
+                    "wystrand-notify", "Rock & Roll"},
+                   environment);
+    std::vector<QJsonObject> heard;
+    const auto hear = [&](const char* key) {
+        return waitUntil(
+            [&] {
+                while (probe->canReadLine()) {
+                    heard.push_back(QJsonDocument::fromJson(probe->readLine()).object());
+                }
+                return !heard.empty() && heard.back().contains(key);
+            },
+            kPatience);
+    };
+    ASSERT_TRUE(hear("ready")) << probe->readAllStandardError().toStdString();
+    PipeMsg card = showRequest("a");
+    std::tie(card.title, card.message, card.detail, card.primary, card.secondary) =
+        std::tuple("Eye break", "Look away", "20 s", "Rock & Roll", "Later");
+    ASSERT_TRUE(peer_.send(card));
+    ASSERT_TRUE(hear("pressed")) << probe->readAllStandardError().toStdString();
+    const QJsonObject read = heard.at(heard.size() - 2);
+    EXPECT_EQ(read["showing"].toInt(), 1) << "the card is spoken once";
+    EXPECT_EQ(read["name"].toString(), "Eye break");
+    EXPECT_EQ(read["description"].toString(), "Look away\n20 s");
+    EXPECT_EQ(read["buttons"].toArray(), (QJsonArray{"Later", "Rock & Roll"}));
+    EXPECT_EQ(result("a"), 0);
+    EXPECT_EQ(exitStatus(*probe), 0);
+    launcher->terminate();
+    exitStatus(*launcher);
 }
-QDBusMessage screenSaver(bool active, const QString& vendor = "freedesktop") {
-    return signal("/org/freedesktop/ScreenSaver", "org." + vendor + ".ScreenSaver", "ActiveChanged",
-                  active);
-}
-QDBusMessage sleep(bool start) {
-    return signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
-                  start);
-}
-QDBusMessage lock(const QString& session) {
-    return signal("/org/freedesktop/login1/session/" + session, "org.freedesktop.login1.Session",
-                  "Lock");
-}
-QDBusMessage changed(const QString& session, const QVariantMap& values,
-                     const QString& interface = "org.freedesktop.login1.Session") {
-    return signal("/org/freedesktop/login1/session/" + session, "org.freedesktop.DBus.Properties",
-                  "PropertiesChanged", interface, values, QStringList{});
-}
-
-struct SessionSignal {
-    const char* name;
-    Bus bus;
-    QDBusMessage closing;
-    // Heard by the same listener, these must leave the cards.
-    std::vector<QDBusMessage> ignored;
-    friend void PrintTo(const SessionSignal& s, std::ostream* out) { *out << s.name; }
-};
-
-// The own session is "_33" (id "3").
-const std::vector<SessionSignal> kSessionSignals{
-    {"ScreenSaver", Bus::session, screenSaver(true), {screenSaver(false)}},
-    {"GnomeScreenSaver", Bus::session, screenSaver(true, "gnome"), {screenSaver(false, "gnome")}},
-    {"Sleep", Bus::system, sleep(true), {sleep(false)}},
-    {"OwnSessionLock", Bus::system, lock("_33"), {lock("_34"), lock("3")}},
-    {"OwnSessionInactive",
-     Bus::system,
-     changed("_33", {{"Active", false}}),
-     {changed("_34", {{"Active", false}}), changed("_33", {{"Active", true}}),
-      changed("_33", {{"Active", 0}}), changed("_33", {{"IdleHint", false}}),
-      changed("_33", {{"Active", false}}, "org.example.Other")}},
-};
-
-class SessionSignalTest : public AgentTest, public ::testing::WithParamInterface<SessionSignal> {};
-
-TEST_P(SessionSignalTest, ClosesEveryCardWithCode2WhileItsCounterpartsLeaveThem) {
-    const SessionSignal& s = GetParam();
-    show("a");
-    show("b");
-    show("c");
-    EXPECT_EQ(sendUntilEnded(s.bus, s.closing, "a"), 2);
-    EXPECT_EQ(result("b"), 2);
-    EXPECT_EQ(result("c"), 2);
-    settle(s.bus);
-    for (const char* id : {"a", "b", "c"}) {
-        EXPECT_EQ(eventsFor(id), (Lines{"ready", "result"})) << id;
-    }
-    show("kept");
-    for (const QDBusMessage& message : s.ignored) {
-        connection(s.bus).send(message);
-        settle(s.bus);
-        EXPECT_EQ(eventsFor("kept"), Lines{"ready"}) << message.member().toStdString();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(, SessionSignalTest, ::testing::ValuesIn(kSessionSignals),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace wystrand::test

@@ -6,16 +6,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <utility>
 
-#include "e2e/Processes.h"
+#include "support/Processes.h"
+#include "support/Wait.h"
 
 namespace wystrand::test {
 namespace {
 
 const QString kCtl = WYSTRAND_CTL;
-const QString kFakeAgent = WYSTRAND_FAKE_AGENT;
 
 class CtlTest : public DesktopTest {
 protected:
@@ -51,8 +52,7 @@ TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
 
 TEST_F(CtlTest, BadOptionsGiveTheUsageAndStatus64) {
     for (const QStringList& args :
-         {QStringList{"show", "--duration", "abc"}, QStringList{"serve", "--mode", "info"},
-          QStringList{"launch"}, QStringList{}}) {
+         {QStringList{"serve", "--mode", "info"}, QStringList{"launch"}, QStringList{}}) {
         const RunResult result = ctl(args);
         EXPECT_EQ(result.status, 64) << args.join(' ').toStdString();
         EXPECT_NE(result.err.find("Usage: wystrand-notify-ctl"), std::string::npos) << result.err;
@@ -80,29 +80,8 @@ TEST_F(CtlTest, AnAgentThatCannotStartIsOneLineAndStatus1) {
     EXPECT_EQ(noDisplay.err.find('\n'), noDisplay.err.size() - 1) << noDisplay.err;
 }
 
-TEST_F(CtlTest, ServeRelaysLinesBothWaysAndEndsWithItsInput) {
-    const QString socket = runtime_.filePath("chosen.sock");
-    const auto serve = startChild({kCtl, "serve", "--socket", socket}, env_);
-    serve->write(R"({"op":"ping","id":"x"}
-{"op":"show","id":"s","duration":0}
-)");
-    std::string out;
-    for (QDeadlineTimer deadline(10s); out.find("result") == std::string::npos &&
-                                       serve->waitForReadyRead(int(deadline.remainingTime()));) {
-        out += serve->readAllStandardOutput().toStdString();
-    }
-    EXPECT_TRUE(QFile::exists(socket));
-    serve->closeWriteChannel();
-    EXPECT_EQ(exitStatus(*serve), 0);
-    EXPECT_EQ(out + serve->readAllStandardOutput().toStdString(), R"({"ev":"pong"}
-{"id":"s","ev":"ready"}
-{"id":"s","ev":"result","code":0}
-)");
-    EXPECT_FALSE(QFile::exists(socket));
-}
-
-// serve with the fake agent (see FakeAgent.cpp), its standard input a FIFO that the test writes
-// and can see drained.
+// serve with the fake agent (fake_agent.py), its standard input a FIFO that the test writes and
+// can see drained; serve listens at the socket it is given and removes it when its input ends.
 class ServeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -111,40 +90,33 @@ protected:
         ASSERT_GE(input_, 0);
     }
     void TearDown() override {
-        if (input_ >= 0) {
-            ::close(input_);
-        }
+        ::close(input_);
+        EXPECT_FALSE(QFile::exists(dir_.filePath("chosen.sock")));
     }
 
     std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
     void start(const EnvChanges& env = {}) {
-        serve_ = startChild(
-            {kCtl, "serve", "--socket", dir_.filePath("chosen.sock"), "--agent", kFakeAgent}, env,
-            dir_.filePath("input"));
+        serve_ = startChild({kCtl, "serve", "--socket", dir_.filePath("chosen.sock"), "--agent",
+                             WYSTRAND_FAKE_AGENT},
+                            env, dir_.filePath("input"));
     }
     void write(std::string_view lines) {
         ASSERT_EQ(::write(input_, lines.data(), lines.size()), ssize_t(lines.size()));
     }
-    bool inputDrained() {
-        for (QDeadlineTimer deadline(10s); !deadline.hasExpired(); QThread::msleep(5)) {
-            int unread = -1;
-            if (::ioctl(input_, FIONREAD, &unread) == 0 && unread == 0) {
-                return true;
-            }
-        }
-        return false;
-    }
     // What serve printed on `channel` until it ends with `tail`, or 10 s passed.
     std::string readUntil(QProcess::ProcessChannel channel, const std::string& tail) {
         std::string& text = channel == QProcess::StandardOutput ? out_ : err_;
-        for (QDeadlineTimer deadline(10s);
-             !text.ends_with(tail) && serve_->waitForReadyRead(int(deadline.remainingTime()));) {
-            out_ += serve_->readAllStandardOutput().toStdString();
-            err_ += serve_->readAllStandardError().toStdString();
-        }
+        waitUntil(
+            [&] {
+                out_ += serve_->readAllStandardOutput().toStdString();
+                err_ += serve_->readAllStandardError().toStdString();
+                return text.ends_with(tail);
+            },
+            10s);
         return text;
     }
     int finish() {
+        EXPECT_TRUE(QFile::exists(dir_.filePath("chosen.sock")));
         ::close(std::exchange(input_, -1));
         return exitStatus(*serve_);
     }
@@ -159,13 +131,16 @@ TEST_F(ServeTest, InputReadBeforeTheAgentConnectsIsSentOnceItDoes) {
     ASSERT_EQ(::mkfifo(path("gate").c_str(), 0600), 0);
     start({{"FAKE_AGENT_GATE", dir_.filePath("gate")}});
     write("one\ntwo\n");
-    ASSERT_TRUE(inputDrained());
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            int unread = -1;
+            return ::ioctl(input_, FIONREAD, &unread) == 0 && unread == 0;
+        },
+        10s));
     // Opening the gate lets the agent connect; it can only once the agent waits at it.
     int gate = -1;
-    for (QDeadlineTimer deadline(10s); gate < 0 && !deadline.hasExpired(); QThread::msleep(5)) {
-        gate = ::open(path("gate").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    }
-    ASSERT_GE(gate, 0);
+    ASSERT_TRUE(waitUntil(
+        [&] { return (gate = ::open(path("gate").c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }, 10s));
     ::close(gate);
     EXPECT_EQ(readUntil(QProcess::StandardOutput, "two\n"), "hello\none\ntwo\n");
     EXPECT_EQ(finish(), 0);

@@ -1,18 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <cstdlib>
 #include <memory>
 #include <ostream>
 
 #include "platform/portal/DesktopSettings.h"
 #include "support/FakePortal.h"
-#include "support/PrivateBus.h"
+#include "support/PrivateServers.h"
+#include "support/Wait.h"
 
 namespace wystrand {
 
@@ -45,24 +43,12 @@ protected:
         EXPECT_TRUE(fake->start());
         return fake;
     }
-    // Runs the event loop until a call to the portal's name, sent now, is answered, and then a few
-    // passes more: every reply and signal the portal sent before has been handled by then.
+    // Every reply and signal the portal sent before has been handled.
     static void settle() {
-        const QDBusPendingCall call =
-            QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
-                "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-                "org.freedesktop.DBus.Peer", "Ping"));
-        const QDeadlineTimer deadline(5000);
-        for (int passes = 4; passes > 0 && !deadline.hasExpired(); passes -= call.isFinished()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        EXPECT_TRUE(call.isFinished());
+        EXPECT_TRUE(test::settle(QDBusConnection::sessionBus(), "org.freedesktop.portal.Desktop"));
     }
     static void answered(const FakePortal* fake, int reads = 4) {
-        for (QDeadlineTimer deadline(5000);
-             fake && fake->reads() < reads && !deadline.hasExpired();) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
+        test::waitUntil([&] { return !fake || fake->reads() >= reads; });
         settle();
     }
     // Started against whatever serves the portal now, once its answers are in.
@@ -84,23 +70,19 @@ struct Reply {
     bool reduced;
 };
 
+// Each setting's first answer, in the shapes of both versions; the values and types that mean
+// nothing are the same for live changes (below).
 TEST_F(DesktopSettingsTest, FirstAnswersInBothShapes) {
     const Reply replies[] = {
         {"dark", kColorScheme, 1u, ColorScheme::dark, false},
         {"light", kColorScheme, 2u, ColorScheme::light, false},
-        {"no preference", kColorScheme, 0u, ColorScheme::noPreference, false},
-        {"unknown scheme", kColorScheme, 7u, ColorScheme::noPreference, false},
-        {"scheme as text", kColorScheme, "dark", ColorScheme::noPreference, false},
         {"scheme as int32", kColorScheme, 1, ColorScheme::noPreference, false},
         {"reduced motion", kReducedMotion, 1u, ColorScheme::noPreference, true},
-        {"full motion", kReducedMotion, 0u, ColorScheme::noPreference, false},
         {"reduced motion as bool", kReducedMotion, true, ColorScheme::noPreference, false},
         {"GNOME without animations", kGnomeAnimations, false, ColorScheme::noPreference, true},
-        {"GNOME with animations", kGnomeAnimations, true, ColorScheme::noPreference, false},
         {"GNOME as number", kGnomeAnimations, 0u, ColorScheme::noPreference, false},
         {"KDE factor 0", kKdeAnimationFactor, 0.0, ColorScheme::noPreference, true},
         {"KDE factor 0.5", kKdeAnimationFactor, 0.5, ColorScheme::noPreference, false},
-        {"KDE factor as text", kKdeAnimationFactor, "0", ColorScheme::noPreference, false},
     };
     for (const uint version : {1u, 2u}) {
         for (const Reply& reply : replies) {
@@ -139,8 +121,11 @@ TEST_F(DesktopSettingsTest, ChangesAreFollowedLiveAndBadOnesMeanNoPreference) {
         fake->change(key, value);
     }
     fake->change({"org.freedesktop.appearance", "accent-color"}, 1u);
-    // Dark, but not in a variant, or from a sender that does not own the portal's name.
+    // Dark, but not in a variant or wrapped deeper than any version does, or from a sender that
+    // does not own the portal's name.
     fake->change(kColorScheme, 1u, false);
+    fake->change(kColorScheme, QVariant::fromValue(QDBusVariant(QVariant::fromValue(
+                                   QDBusVariant(QVariant::fromValue(QDBusVariant(1u)))))));
     QDBusMessage spoof = QDBusMessage::createSignal(
         "/org/freedesktop/portal/desktop", "org.freedesktop.portal.Settings", "SettingChanged");
     spoof << kColorScheme.first << kColorScheme.second << QVariant::fromValue(QDBusVariant(1u));

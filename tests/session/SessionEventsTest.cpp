@@ -4,13 +4,16 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCall>
 #include <QDBusVirtualObject>
-#include <QDeadlineTimer>
 #include <cstdlib>
+#include <memory>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "platform/session/SessionEvents.h"
-#include "support/PrivateBus.h"
+#include "support/PrivateServers.h"
+#include "support/Wait.h"
 
 namespace wystrand {
 namespace {
@@ -23,6 +26,89 @@ TEST(SessionPathTest, EscapesLikeSdBus) {
     EXPECT_EQ(SessionEvents::sessionPathForId("a-b_c"), kSessions + "a_2db_5fc");
     EXPECT_EQ(SessionEvents::sessionPathForId("\xc3\xa9/."), kSessions + "_c3_a9_2f_2e");
     EXPECT_EQ(SessionEvents::sessionPathForId(""), kSessions + "_");
+}
+
+template <typename... Args>
+QDBusMessage signal(const QString& path, const QString& interface, const QString& member,
+                    const Args&... args) {
+    return (QDBusMessage::createSignal(path, interface, member) << ... << QVariant(args));
+}
+QDBusMessage lock(const QString& session) {
+    return signal(kSessions + session, "org.freedesktop.login1.Session", "Lock");
+}
+
+// Private buses for the suite, and a connection of the test's own to each that sends signals.
+class SessionEventsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        buses_ = std::make_unique<test::PrivateBus>();
+        ASSERT_TRUE(buses_->start());
+        setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", buses_->systemAddress().c_str(), 1);
+    }
+    static void TearDownTestSuite() { buses_.reset(); }
+
+    static QDBusConnection emitter(bool system) {
+        const QString address =
+            QString::fromStdString(system ? buses_->systemAddress() : buses_->sessionAddress());
+        return QDBusConnection::connectToBus(address, address);
+    }
+    // The session ends heard from `message`, once it has reached the listener.
+    int ends(const QDBusMessage& message, bool system = true) {
+        emitter(system).send(message);
+        EXPECT_TRUE(test::settle(
+            emitter(system),
+            (system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus()).baseService()));
+        return std::exchange(ended_, 0);
+    }
+    std::unique_ptr<SessionEvents> started(const char* sessionId) {
+        setenv("XDG_SESSION_ID", sessionId, 1);
+        auto events = std::make_unique<SessionEvents>([this] { ++ended_; });
+        events->start();
+        return events;
+    }
+
+    static inline std::unique_ptr<test::PrivateBus> buses_;
+    int ended_ = 0;
+};
+
+// The own session is "_33" (id "3", which no login1 knows here).
+TEST_F(SessionEventsTest, EachSignalOfTheSessionsEndIsHeardAndItsCounterpartsAreNot) {
+    const auto events = started("3");
+    // The lookup is asynchronous: the Lock is repeated until it is heard.
+    ASSERT_TRUE(test::waitUntil([&] { return ends(lock("_33")) == 1; }));
+    const auto screenSaver = [](const char* vendor, bool active) {
+        return signal("/org/freedesktop/ScreenSaver", QString("org.%1.ScreenSaver").arg(vendor),
+                      "ActiveChanged", active);
+    };
+    const auto sleep = [](bool start) {
+        return signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                      "PrepareForSleep", start);
+    };
+    const auto changed = [](const QString& session, const QVariantMap& values,
+                            const QString& interface = "org.freedesktop.login1.Session") {
+        return signal(kSessions + session, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                      interface, values, QStringList{});
+    };
+    for (const auto& [message, system, count] : std::vector<std::tuple<QDBusMessage, bool, int>>{
+             {screenSaver("freedesktop", true), false, 1},
+             {screenSaver("freedesktop", false), false, 0},
+             {screenSaver("gnome", true), false, 1},
+             {screenSaver("gnome", false), false, 0},
+             {sleep(true), true, 1},
+             {sleep(false), true, 0},
+             {lock("_34"), true, 0},
+             {lock("3"), true, 0},
+             {changed("_33", {{"Active", false}}), true, 1},
+             {changed("_34", {{"Active", false}}), true, 0},
+             {changed("_33", {{"Active", true}}), true, 0},
+             {changed("_33", {{"Active", 0}}), true, 0},
+             {changed("_33", {{"IdleHint", false}}), true, 0},
+             {changed("_33", {{"Active", false}}, "org.example.Other"), true, 0},
+         }) {
+        EXPECT_EQ(ends(message, system), count)
+            << message.path().toStdString() << " " << message.member().toStdString();
+    }
 }
 
 struct Lookup {
@@ -49,47 +135,21 @@ struct FakeLogin1 : QDBusVirtualObject {
     }
 };
 
-TEST(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
-    test::PrivateBus buses;
-    ASSERT_TRUE(buses.start());
-    setenv("DBUS_SESSION_BUS_ADDRESS", buses.sessionAddress().c_str(), 1);
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", buses.systemAddress().c_str(), 1);
-    QDBusConnection emitter = QDBusConnection::connectToBus(
-        QString::fromStdString(buses.systemAddress()), QStringLiteral("emitter"));
-    int ended = 0;
-    // Qt handles what arrives on a connection in order: once this process has answered a call
-    // sent after the Lock, the Lock has reached the listener; a few more passes run what it queued.
-    const auto locks = [&](const QString& session) {
-        ended = 0;
-        emitter.send(QDBusMessage::createSignal(kSessions + session,
-                                                "org.freedesktop.login1.Session", "Lock"));
-        const QDBusPendingCall reply = emitter.asyncCall(QDBusMessage::createMethodCall(
-            QDBusConnection::systemBus().baseService(), "/", "org.freedesktop.DBus.Peer", "Ping"));
-        const QDeadlineTimer deadline(5000);
-        for (int passes = 4; passes > 0 && !deadline.hasExpired(); passes -= reply.isFinished()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        EXPECT_TRUE(reply.isFinished());
-        return ended;
-    };
-
+TEST_F(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
     FakeLogin1 login1;
-    ASSERT_TRUE(emitter.registerVirtualObject("/org/freedesktop/login1", &login1));
-    ASSERT_TRUE(emitter.registerService("org.freedesktop.login1"));
+    QDBusConnection bus = emitter(true);
+    ASSERT_TRUE(bus.registerVirtualObject("/org/freedesktop/login1", &login1));
+    ASSERT_TRUE(bus.registerService("org.freedesktop.login1"));
     for (const Lookup& lookup :
-         {Lookup{"c7", "c8", "c9", "c7", "c9"}, Lookup{"", "7", "by_5fid", "by_5fid", "_37"},
-          Lookup{"", "3", "", "_33", "3"}}) {
+         {Lookup{"c7", "c8", "c9", "c7", "c9"}, Lookup{"", "7", "by_5fid", "by_5fid", "_37"}}) {
         SCOPED_TRACE(lookup.watched);
         login1.known = lookup;
-        setenv("XDG_SESSION_ID", lookup.id, 1);
-        SessionEvents events([&] { ++ended; });
-        events.start();
-        // The lookup is asynchronous: the Lock is repeated until it is heard.
-        for (QDeadlineTimer deadline(5000); locks(lookup.watched) == 0 && !deadline.hasExpired();) {
-        }
-        EXPECT_EQ(ended, 1);
-        EXPECT_EQ(locks(lookup.ignored), 0);
+        const auto events = started(lookup.id);
+        EXPECT_TRUE(test::waitUntil([&] { return ends(lock(lookup.watched)) == 1; }));
+        EXPECT_EQ(ends(lock(lookup.ignored)), 0);
     }
+    bus.unregisterService("org.freedesktop.login1");
+    bus.unregisterObject("/org/freedesktop/login1");
 }
 
 }  // namespace

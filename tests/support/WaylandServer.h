@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <QProcess>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,7 @@ class WaylandServer {
 public:
     enum class Kind { sway, weston };
     explicit WaylandServer(Kind kind) : kind_(kind) {}
-    ~WaylandServer();
-    WaylandServer(const WaylandServer&) = delete;
-    WaylandServer& operator=(const WaylandServer&) = delete;
+    ~WaylandServer() { stop(); }
 
     // Waits until clients can connect. False, with why(), when the compositor is not
     // installed or did not come up.
@@ -36,6 +35,7 @@ public:
 
 private:
     Kind kind_;
+    QProcess compositor_;
     pid_t pid_ = -1;
     std::string dir_, display_, why_;
 };

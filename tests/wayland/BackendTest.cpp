@@ -9,10 +9,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "e2e/Processes.h"
-#include "support/Cards.h"
+#include "support/PrivateServers.h"
+#include "support/Processes.h"
+#include "support/Wait.h"
 #include "support/WaylandServer.h"
-#include "support/XvfbServer.h"
 
 namespace wystrand::test {
 namespace {

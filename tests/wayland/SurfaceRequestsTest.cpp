@@ -6,13 +6,10 @@
 #include <wayland-server-core.h>
 #include <wayland-server-protocol.h>
 
-#include <QApplication>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QWidget>
 #include <atomic>
 #include <cctype>
-#include <list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,9 +24,14 @@
 #include "protocols/kde-blur-client.h"
 #include "protocols/viewporter-client.h"
 #include "protocols/wlr-layer-shell-unstable-v1-client.h"
+#include "support/TestMain.h"
+#include "support/Wait.h"
 
 namespace wystrand {
 namespace {
+
+class RecordingCompositor;
+RecordingCompositor* compositor = nullptr;
 
 // Keeps each request as "interface.request" and its number arguments, makes the objects asked
 // for, and answers just enough for a card to draw: a configure for each layer surface and
@@ -42,8 +44,8 @@ public:
              {&wl_compositor_interface, &wl_shm_interface, &zwlr_layer_shell_v1_interface,
               &org_kde_kwin_blur_manager_interface, &wp_fractional_scale_manager_v1_interface,
               &wp_viewporter_interface}) {
-            globals_.push_back({this, interface});
-            wl_global_create(display_, interface, interface->version, &globals_.back(), bind);
+            wl_global_create(display_, interface, interface->version,
+                             const_cast<wl_interface*>(interface), bind);
         }
         thread_ = std::thread([this] {
             while (!stop_) {
@@ -86,22 +88,18 @@ public:
     }
 
 private:
-    struct Global {
-        RecordingCompositor* self;
-        const wl_interface* interface;
-    };
-    static void bind(wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
-        const auto* global = static_cast<Global*>(data);
-        global->self->adopt(
-            wl_resource_create(client, global->interface, static_cast<int>(version), id));
+    // One compositor at a time: every object's user data is the one the test made.
+    static void bind(wl_client* client, void* interface, std::uint32_t version, std::uint32_t id) {
+        adopt(wl_resource_create(client, static_cast<const wl_interface*>(interface),
+                                 static_cast<int>(version), id));
     }
-    void adopt(wl_resource* resource) {
-        wl_resource_set_dispatcher(resource, dispatch, nullptr, this, nullptr);
+    static void adopt(wl_resource* resource) {
+        wl_resource_set_dispatcher(resource, dispatch, nullptr, compositor, nullptr);
     }
     static int dispatch(const void*, void* target, std::uint32_t, const wl_message* message,
                         wl_argument* args) {
         auto* resource = static_cast<wl_resource*>(target);
-        auto* self = static_cast<RecordingCompositor*>(wl_resource_get_user_data(resource));
+        RecordingCompositor* self = compositor;
         std::string line = std::string(wl_resource_get_class(resource)) + "." + message->name;
         wl_resource* made = nullptr;
         int i = 0;
@@ -118,7 +116,7 @@ private:
             } else if (*type == 'n') {
                 made = wl_resource_create(wl_resource_get_client(resource), message->types[i],
                                           wl_resource_get_version(resource), args[i].n);
-                self->adopt(made);
+                adopt(made);
             }
             ++i;
         }
@@ -142,7 +140,6 @@ private:
     }
 
     wl_display* display_;
-    std::list<Global> globals_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<int> rescale_{0};
@@ -151,10 +148,24 @@ private:
     std::vector<std::string> requests_;
 };
 
-RecordingCompositor* compositor = nullptr;
+}  // namespace
+
+// The application's cards are layer surfaces on the recording compositor.
+void test::beforeApplication() {
+    static QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    qputenv("WAYLAND_DISPLAY", "wystrand-recording");
+    static RecordingCompositor recording("wystrand-recording");
+    compositor = &recording;
+    wayland::chooseLayerShell();
+    qunsetenv("DISPLAY");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+namespace {
 
 bool waitFor(const std::vector<std::string>& wanted) {
-    return QTest::qWaitFor([&] { return compositor->saw(wanted); }, 5000);
+    return test::waitUntil([&] { return compositor->saw(wanted); });
 }
 
 std::vector<std::string> regionOf(const QRect& rect) {
@@ -214,20 +225,3 @@ TEST(SurfaceRequestsTest, BlurFollowsTheRoundedCardAndBuffersTheFractionalScale)
 
 }  // namespace
 }  // namespace wystrand
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) {
-        return RUN_ALL_TESTS();
-    }
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    qputenv("WAYLAND_DISPLAY", "wystrand-recording");
-    wystrand::RecordingCompositor recording("wystrand-recording");
-    wystrand::compositor = &recording;
-    wystrand::wayland::chooseLayerShell();
-    qunsetenv("DISPLAY");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

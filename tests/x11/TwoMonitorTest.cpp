@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include <QApplication>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
 #include <memory>
@@ -14,7 +12,10 @@
 #include <vector>
 
 #include "support/Cards.h"
-#include "support/XvfbServer.h"
+#include "support/PrivateServers.h"
+#include "support/Processes.h"
+#include "support/TestMain.h"
+#include "support/Wait.h"
 #include "ui/panels/NotifyPanel.h"
 #include "ui/panels/WindowManager.h"
 
@@ -29,23 +30,37 @@ using namespace std::chrono_literals;
 using test::card;
 using test::waitUntil;
 
-std::string skipReason;  // set by main when the desk could not be built
+std::string skipReason;  // set when the desk could not be built
 
-bool run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
+bool xrandr(const QStringList& args) {
+    return test::run(QStringList{"xrandr"} + args, {}).status == 0;
 }
 
 // L: 1440x875 at the left, primary. R: 1280x720 to its right, 100 px lower; nothing covers
 // the root beyond x 2720 or above R.
 bool buildDesk() {
-    return run("xrandr", {"--setmonitor", "*L", "1440/380x875/230+0+0", "screen"}) &&
-           run("xrandr", {"--setmonitor", "R", "1280/340x720/190+1440+100", "none"});
+    return xrandr({"--setmonitor", "*L", "1440/380x875/230+0+0", "screen"}) &&
+           xrandr({"--setmonitor", "R", "1280/340x720/190+1440+100", "none"});
 }
 constexpr int onL = 1440 - 12 - 320;
 constexpr int onR = 2720 - 12 - 320;
+
+}  // namespace
+
+// The desk is built before the application connects, so Qt starts with both screens. Without
+// it the tests skip, on the offscreen platform.
+void test::beforeApplication() {
+    static test::XvfbServer xvfb("2880x875x24");
+    const bool xrandrThere = !QStandardPaths::findExecutable("xrandr").isEmpty();
+    qputenv("DISPLAY", xrandrThere ? xvfb.start().c_str() : "");
+    skipReason = qgetenv("DISPLAY").isEmpty()
+                     ? "needs Xvfb and xrandr (scripts/deps test installs them)"
+                 : !buildDesk() ? "xrandr could not split the screen into two monitors"
+                                : "";
+    qputenv("QT_QPA_PLATFORM", skipReason.empty() ? "xcb" : "offscreen");
+}
+
+namespace {
 
 struct TwoMonitorTest : testing::Test {
     void SetUp() override {
@@ -69,16 +84,13 @@ struct TwoMonitorTest : testing::Test {
     }
     // On the connection that the cards ask, so the move comes first.
     void pointTo(int x, int y) {
-        xcb_warp_pointer(c, XCB_WINDOW_NONE, root, 0, 0, 0, 0, static_cast<int16_t>(x),
-                         static_cast<int16_t>(y));
+        xcb_warp_pointer(c, XCB_WINDOW_NONE, root, 0, 0, 0, 0, x, y);
         xcb_flush(c);
     }
     xcb_window_t window(int x, int y, int width, int height) {
         const xcb_window_t w = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, root, static_cast<int16_t>(x),
-                          static_cast<int16_t>(y), static_cast<uint16_t>(width),
-                          static_cast<uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, root, x, y, width, height, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
         xcb_map_window(c, w);
         return w;
     }
@@ -136,10 +148,10 @@ TEST_F(TwoMonitorTest, MonitorsThatComeAndGoLoseNoResult) {
     EXPECT_EQ(show("r1").x(), onR);
     show("r2");
     // R comes back as the primary, then is unplugged: L is left and is the primary again.
-    ASSERT_TRUE(run("xrandr", {"--delmonitor", "R"}));
-    ASSERT_TRUE(run("xrandr", {"--setmonitor", "*R", "1280/340x720/190+1440+100", "none"}));
+    ASSERT_TRUE(xrandr({"--delmonitor", "R"}));
+    ASSERT_TRUE(xrandr({"--setmonitor", "*R", "1280/340x720/190+1440+100", "none"}));
     ASSERT_TRUE(monitors(2, "R"));
-    ASSERT_TRUE(run("xrandr", {"--delmonitor", "R"}));
+    ASSERT_TRUE(xrandr({"--delmonitor", "R"}));
     ASSERT_TRUE(monitors(1, "L"));
     manager->dismiss("r1");
     ASSERT_TRUE(waitUntil([&] { return results.size() == 1; }));
@@ -147,7 +159,7 @@ TEST_F(TwoMonitorTest, MonitorsThatComeAndGoLoseNoResult) {
     EXPECT_EQ(show("l").x(), onL) << "the pointer is on no screen now";
 
     // Replugged at another resolution.
-    ASSERT_TRUE(run("xrandr", {"--setmonitor", "R", "1024/270x768/200+1440+0", "none"}));
+    ASSERT_TRUE(xrandr({"--setmonitor", "R", "1024/270x768/200+1440+0", "none"}));
     ASSERT_TRUE(monitors(2, "L"));
     EXPECT_EQ(show("n").x(), 1440 + 1024 - 332);
 
@@ -156,35 +168,8 @@ TEST_F(TwoMonitorTest, MonitorsThatComeAndGoLoseNoResult) {
     for (const auto& [id, code] : results) {
         EXPECT_EQ(code, 2) << id.toStdString();
     }
-    ASSERT_TRUE(run("xrandr", {"--delmonitor", "R"}) && run("xrandr", {"--delmonitor", "L"}) &&
-                buildDesk());
+    ASSERT_TRUE(xrandr({"--delmonitor", "R"}) && xrandr({"--delmonitor", "L"}) && buildDesk());
 }
 
 }  // namespace
 }  // namespace wystrand
-
-// The desk is built before the application connects, so Qt starts with both screens.
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) {
-        return RUN_ALL_TESTS();
-    }
-    wystrand::test::XvfbServer xvfb("2880x875x24");
-    std::unique_ptr<QApplication> app;
-    if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
-        QStandardPaths::findExecutable("xrandr").isEmpty()) {
-        wystrand::skipReason = "needs Xvfb and xrandr (scripts/deps test installs them)";
-    } else if (const std::string display = xvfb.start(); display.empty()) {
-        wystrand::skipReason = "Xvfb did not start";
-    } else {
-        qputenv("DISPLAY", display.c_str());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        if (!wystrand::buildDesk()) {
-            wystrand::skipReason = "xrandr could not split the screen into two monitors";
-        } else {
-            app = std::make_unique<QApplication>(argc, argv);
-            QApplication::setQuitOnLastWindowClosed(false);
-        }
-    }
-    return RUN_ALL_TESTS();
-}

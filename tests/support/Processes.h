@@ -5,19 +5,14 @@
 #include <sys/prctl.h>
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QProcess>
-#include <QThread>
-#include <algorithm>
 #include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
 
-#include "support/PrivateBus.h"
-#include "support/XvfbServer.h"
+#include "support/PrivateServers.h"
+#include "support/Wait.h"
 
 namespace wystrand::test {
 
@@ -65,7 +60,6 @@ inline RunResult run(const QStringList& argv, const EnvChanges& env) {
 
 // Suites whose processes run on a private X server with private session and system buses, with
 // session id "3". One desktop serves a whole suite.
-enum class Bus { session, system };
 
 class DesktopTest : public ::testing::Test {
 protected:
@@ -86,33 +80,11 @@ protected:
         buses_.reset();
         xvfb_.reset();
     }
-    // The test's own connection, named after the address, which is new for each suite.
-    static QDBusConnection connection(Bus bus) {
-        const QString address = *environment.at(bus == Bus::session ? "DBUS_SESSION_BUS_ADDRESS"
-                                                                    : "DBUS_SYSTEM_BUS_ADDRESS");
+    // The test's own connection to the session bus, named after the address (new each suite).
+    static QDBusConnection sessionBus() {
+        const QString address = *environment.at("DBUS_SESSION_BUS_ADDRESS");
         return QDBusConnection::connectToBus(address, address);
     }
-    // Waits until process `pid` is on `bus` and each of its connections has answered a call (a
-    // refusal will do) sent after every message sent before: those messages have reached it.
-    static bool syncWith(Bus bus, qint64 pid) {
-        const QDBusConnection conn = connection(bus);
-        QStringList names;
-        for (QDeadlineTimer deadline(10s); names.isEmpty() && !deadline.hasExpired();
-             QThread::msleep(5)) {
-            for (const QString& name : conn.interface()->registeredServiceNames().value()) {
-                if (name.startsWith(':') && conn.interface()->servicePid(name).value() == pid) {
-                    names << name;
-                }
-            }
-        }
-        const auto answers = [&](const QString& name) {
-            return conn.call(QDBusMessage::createMethodCall(name, "/", "org.freedesktop.DBus.Peer",
-                                                            "Ping"))
-                       .errorName() != "org.freedesktop.DBus.Error.NoReply";
-        };
-        return !names.isEmpty() && std::all_of(names.begin(), names.end(), answers);
-    }
-
     static inline std::unique_ptr<XvfbServer> xvfb_;
     static inline std::unique_ptr<PrivateBus> buses_;
     static inline EnvChanges environment;

@@ -1,0 +1,66 @@
+#include "support/PrivateServers.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QTemporaryFile>
+
+#include "support/Wait.h"
+
+namespace wystrand::test {
+
+namespace {
+
+// The first line a server prints once it is ready, without its line feed; empty when none came.
+std::string firstLine(QProcess& daemon) {
+    while (!daemon.canReadLine() && daemon.waitForReadyRead(10000)) {
+    }
+    return daemon.canReadLine() ? daemon.readLine().trimmed().toStdString() : "";
+}
+
+}  // namespace
+
+std::string XvfbServer::start() {
+    if (xvfb_.state() == QProcess::NotRunning && display_.empty()) {
+        // Xvfb writes its display number once it is ready.
+        startDaemon(xvfb_, {"Xvfb", "-displayfd", "1", "-screen", "0", screen_, "-nolisten", "tcp",
+                            "-noreset"});
+        const std::string number = firstLine(xvfb_);
+        display_ = number.empty() ? "" : ":" + number;
+    }
+    return display_;
+}
+
+PrivateBus::~PrivateBus() {
+    for (QProcess& daemon : daemon_) {
+        stopDaemon(daemon);
+    }
+}
+
+bool PrivateBus::start() {
+    // No service directories: nothing is started on demand.
+    QTemporaryFile config;
+    config.open();
+    config.write(
+        "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+        "<auth>EXTERNAL</auth><policy context=\"default\">"
+        "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    config.flush();
+    for (int i = 0; i < 2; ++i) {
+        // The address is printed once the daemon listens.
+        startDaemon(daemon_[i], {"dbus-daemon", "--config-file", config.fileName(), "--nofork",
+                                 "--nopidfile", "--print-address=1"});
+        address_[i] = firstLine(daemon_[i]);
+    }
+    return !address_[0].empty() && !address_[1].empty();
+}
+
+bool settle(const QDBusConnection& from, const QString& service) {
+    const QDBusPendingCall call = from.asyncCall(
+        QDBusMessage::createMethodCall(service, "/", "org.freedesktop.DBus.Peer", "Ping"));
+    int passes = 4;
+    return waitUntil([&] { return call.isFinished() && --passes == 0; });
+}
+
+}  // namespace wystrand::test

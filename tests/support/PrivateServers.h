@@ -1,0 +1,60 @@
+#pragma once
+
+#include <signal.h>
+#include <sys/prctl.h>
+
+#include <QProcess>
+#include <string>
+
+class QDBusConnection;
+
+// Servers that tests run privately beside them, so that they never touch the machine's own.
+namespace wystrand::test {
+
+// A server's process, its errors discarded: it ends with stopDaemon or, through SIGTERM so that
+// it cleans up after itself, with the test process.
+inline void startDaemon(QProcess& daemon, const QStringList& argv) {
+    daemon.setStandardErrorFile(QProcess::nullDevice());
+    daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    daemon.start(argv.first(), argv.mid(1));
+}
+inline void stopDaemon(QProcess& daemon) {
+    daemon.terminate();
+    daemon.waitForFinished();
+}
+
+// Xvfb at 1440x875x24 (or the size given) on the first free display, without a window manager.
+class XvfbServer {
+public:
+    explicit XvfbServer(QString screen = "1440x875x24") : screen_(std::move(screen)) {}
+    ~XvfbServer() { stopDaemon(xvfb_); }
+    // Waits until the server accepts connections and returns its display name (":N"), or an
+    // empty string when it did not come up. Calling it again returns the same name.
+    std::string start();
+
+private:
+    QString screen_;
+    QProcess xvfb_;
+    std::string display_;
+};
+
+// A session bus and a "system" bus, each its own dbus-daemon.
+class PrivateBus {
+public:
+    ~PrivateBus();
+    // Starts both daemons; false when either did not come up.
+    bool start();
+    const std::string& sessionAddress() const { return address_[0]; }
+    const std::string& systemAddress() const { return address_[1]; }
+
+private:
+    QProcess daemon_[2];
+    std::string address_[2];
+};
+
+// Sends a call from `from` to `service` and runs the event loop until it is answered, and a few
+// passes more. Messages are delivered in order: whatever `from` sent before has then reached
+// `service`, and what `service` sent before has been handled here with what it queued.
+bool settle(const QDBusConnection& from, const QString& service);
+
+}  // namespace wystrand::test
