@@ -12,8 +12,10 @@
 #include <QTemporaryDir>
 #include <tuple>
 
+#include "core/context/Context.h"
 #include "support/ControllerPeer.h"
 #include "support/FakePortal.h"
+#include "support/FakeService.h"
 #include "support/Processes.h"
 #include "support/Wait.h"
 
@@ -226,6 +228,51 @@ TEST_F(AgentTest, AScreenReaderHearsTheCardAndPressesItsButton) {
     EXPECT_EQ(exitStatus(*probe), 0);
     launcher->terminate();
     exitStatus(*launcher);
+}
+
+// Do-not-disturb on (KDE's notification server says so): a watching controller hears it, a card
+// that may wait waits without its time running, one that may not shows at once, and the waiting
+// ones end on dismiss or dismiss-all, or show when the person is free.
+TEST_F(AgentTest, CardsThatMayWaitWaitWhileThePersonIsBusy) {
+    FakeService kde(buses_->sessionAddress(), "org.freedesktop.Notifications",
+                    "/org/freedesktop/Notifications");
+    const auto inhibit = [&](bool on) {
+        kde.set("org.freedesktop.Notifications", "Inhibited", on);
+    };
+    inhibit(true);
+    ASSERT_TRUE(kde.start());
+    start();
+    const auto hold = [&](const char* id, std::int64_t duration = 600) {
+        PipeMsg card = showRequest(id, "info", duration);
+        card.hold = true;
+        ASSERT_TRUE(peer_.send(card));
+        ASSERT_TRUE(peer_.waitFor("held", id)) << id;
+    };
+    const auto heard = [&](const Context& c, int times = 1) {
+        return peer_.waitUntil([&] { return peer_.count(PipeMsg::busyOrFree(c)) == times; });
+    };
+    ASSERT_TRUE(peer_.send(request("watch")));
+    ASSERT_TRUE(heard({.doNotDisturb = true}));
+    hold("held", 2);
+    hold("dismissed");
+    show(showRequest("now"));
+    ASSERT_TRUE(peer_.send(request("dismiss", "dismissed")));
+    EXPECT_EQ(result("dismissed"), 2);
+    // Longer than the held card's own time: it would end as soon as shown, had its time run.
+    QTest::qWait(2500);
+    inhibit(false);
+    ASSERT_TRUE(heard({}));
+    ASSERT_TRUE(peer_.waitFor("ready", "held"));
+    QElapsedTimer shown;
+    shown.start();
+    EXPECT_EQ(result("held"), 0);
+    EXPECT_GT(shown.elapsed(), 1500) << "its time ran while it waited";
+    EXPECT_EQ(peer_.count(PipeMsg::ready("dismissed")), 0);
+
+    inhibit(true);
+    ASSERT_TRUE(heard({.doNotDisturb = true}, 2));
+    hold("late");
+    EXPECT_EQ(screenSaverEnds("late"), 2);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "link/SocketDaemon.h"
 #include "support/ControllerPeer.h"
+#include "support/FakeContext.h"
 
 namespace wystrand {
 namespace {
@@ -45,6 +46,7 @@ class SocketDaemonTest : public testing::Test {
 protected:
     void startDaemon(const std::string& path, SocketDaemon::Options options = {50ms, 100ms}) {
         daemon_ = std::make_unique<SocketDaemon>(QString::fromStdString(path), stack_, options);
+        daemon_->followContext(context_);
         daemon_->start();
     }
     void listen(const std::string& path) {
@@ -73,6 +75,7 @@ protected:
     QTemporaryDir dir_;
     const std::string path_ = dir_.filePath("ctl.sock").toStdString();
     FakePanelStack stack_;
+    test::FakeContext context_;
     std::unique_ptr<ControllerPeer> peer_;
     std::unique_ptr<SocketDaemon> daemon_;
     int syncs_ = 0;
@@ -190,6 +193,42 @@ TEST_F(SocketDaemonTest, RoutesByExactOpAndHandsCardsOnInOrder) {
     daemon_.reset();
     stack_.cards["c"].onReady();
     stack_.cards["c"].onResult(0);
+}
+
+TEST_F(SocketDaemonTest, AWatchingConnectionHearsTheTrueContextOnceAndEachChangeOnce) {
+    context_.settled_ = false;
+    connectAgent();
+    const auto watch = [&](std::optional<std::int64_t> seconds) {
+        PipeMsg record = request("watch");
+        record.duration = seconds;
+        send(record);
+        sync();
+    };
+    const auto change = [&](Context now) {
+        std::tie(context_.context_, context_.settled_) = std::tuple(now, true);
+        daemon_->contextChanged();
+    };
+    watch(0);
+    EXPECT_EQ(context_.threshold_, 1s) << "a threshold below 1 s counts as 1 s";
+    stack_.cards["sync-1"].onHeld();
+    change({.fullscreen = true});  // now known: the whole state
+    change({.fullscreen = true});
+    change({.fullscreen = true, .away = true});
+    watch(300);
+    EXPECT_EQ(context_.threshold_, 300s);
+    EXPECT_EQ(peer_->records(),
+              (Records{R"({"id":"sync-1","ev":"ready"})", R"({"id":"sync-1","ev":"held"})",
+                       R"({"ev":"busy","detail":"fullscreen"})", R"({"ev":"back"})",
+                       R"({"ev":"away"})", R"({"ev":"busy","detail":"fullscreen"})",
+                       R"({"ev":"away"})", R"({"id":"sync-2","ev":"ready"})"}));
+
+    peer_->drop();
+    ASSERT_TRUE(peer_->accept());
+    change({});
+    sync();
+    EXPECT_EQ(peer_->records(), (Records{R"({"id":"sync-3","ev":"ready"})"}))
+        << "a new connection starts unwatched";
+    EXPECT_EQ(context_.threshold_, ContextFeed::defaultAwayThreshold);
 }
 
 }  // namespace
