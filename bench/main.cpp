@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -148,14 +149,22 @@ int main(int argc, char** argv) {
     h.ping();
     h.pumpFor(1s);
 
+    // The X server's idle time counts from its start, and the agent takes the person for away
+    // after 120 s without input: input just before each idle measure keeps that change out of it.
+    const auto personActive = [&] {
+        std::system(
+            ("DISPLAY=" + display + " xdotool mousemove_relative -- 1 1 >/dev/null 2>&1").c_str());
+        h.pumpFor(1s);
+    };
     progress("idle, no card");
+    personActive();
     const Idle idle = measureIdle(h, agent.pid(), std::chrono::seconds(o.idleSeconds));
 
     // The person's context told to a controller that asks; nothing changes meanwhile.
     progress("idle, no card, a controller watching");
     h.controller.sendLine(R"({"op":"watch"})");
     h.pumpUntil([&] { return h.count("free") + h.count("busy") > 0; }, 5s);
-    h.pumpFor(1s);
+    personActive();
     const Idle watched = measureIdle(h, agent.pid(), std::chrono::seconds(o.idleSeconds));
 
     progress("resident memory with 1, 10 and 50 cards");
@@ -165,7 +174,7 @@ int main(int argc, char** argv) {
     h.controller.sendLine(R"({"op":"show","id":"idle-countdown","mode":"countdown","duration":)" +
                           std::to_string(o.idleSeconds + 30) + "}");
     h.pumpUntil([&] { return h.count("ready", QStringLiteral("idle-countdown")) > 0; }, 10s);
-    h.pumpFor(1s);
+    personActive();
     const Idle countdownIdle = measureIdle(h, agent.pid(), std::chrono::seconds(o.idleSeconds));
     h.controller.sendLine(R"({"op":"dismiss","id":"idle-countdown"})");
     h.pumpUntil([&] { return h.count("result", QStringLiteral("idle-countdown")) > 0; }, 10s);
