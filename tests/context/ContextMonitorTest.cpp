@@ -39,6 +39,12 @@ namespace {
 using namespace std::chrono_literals;
 using test::waitUntil;
 
+// Qt compares numbers and booleans by value (0 == false); a wrong type must not pass for the
+// right value, or a wait would be over before the change it waits for arrived.
+bool same(const QVariant& a, const QVariant& b) {
+    return a.metaType() == b.metaType() && a == b;
+}
+
 Context with(bool Context::*cause) {
     Context context;
     context.*cause = true;
@@ -121,7 +127,7 @@ TEST_F(ContextMonitorTest, BusSourcesAreFollowedLive) {
         EXPECT_EQ(start().context(), busy);
         for (const QVariant& value : {s.off, s.on, s.on, s.wrong, s.on}) {
             set(value);
-            EXPECT_TRUE(reaches(value == s.on ? busy : none));
+            EXPECT_TRUE(reaches(same(value, s.on) ? busy : none));
         }
         fake.stop();
         EXPECT_TRUE(reaches(none));
@@ -139,7 +145,7 @@ TEST_F(ContextMonitorTest, GnomeBannersOffAreDoNotDisturb) {
     EXPECT_EQ(start().context(), quiet);
     for (const QVariant& value : {QVariant(true), QVariant(false), QVariant(0), QVariant(false)}) {
         portal.change(test::kShowBanners, value);
-        EXPECT_TRUE(reaches(value == QVariant(false) ? quiet : none));
+        EXPECT_TRUE(reaches(same(value, false) ? quiet : none));
     }
     portal.stop();
     EXPECT_TRUE(reaches(none));
