@@ -56,8 +56,7 @@ std::vector<double> measure(bool native) {
         onScreen = false;
         QElapsedTimer clock;
         clock.start();
-        manager.show(test::card(id, NotifyMode::info), nullptr,
-                     [&](std::int64_t) { ended = true; });
+        manager.show(test::card(id, NotifyMode::info), nullptr, [&](CardResult) { ended = true; });
         if (!native) {
             manager.panel(id)->windowHandle()->installEventFilter(&watch);
         }

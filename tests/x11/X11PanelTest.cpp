@@ -55,7 +55,7 @@ TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
     WindowManager manager(PanelTiming{30ms, 30ms, 30ms, 1000ms});
     for (const char* id : {"a", "b"}) {
         manager.show(card(id, NotifyMode::alert), nullptr,
-                     [&](std::int64_t code) { results.push_back(code); });
+                     [&](CardResult code) { results.push_back(resultCode(code)); });
     }
     NotifyPanel* b = manager.panel("b");
     ASSERT_TRUE(test::waitUntil([&] { return b->pos().x() == 1108; }));

@@ -120,8 +120,10 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
 
     displayTimer_.setSingleShot(true);
     displayTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&displayTimer_, &QTimer::timeout, this,
-            [this] { send(config_.mode == NotifyMode::alert ? 2 : 0); });
+    // An alert left unanswered is put off; any other card has run its course.
+    connect(&displayTimer_, &QTimer::timeout, this, [this] {
+        end(config_.mode == NotifyMode::alert ? CardResult::putOff : CardResult::accepted);
+    });
     tickTimer_.setSingleShot(true);
     tickTimer_.setTimerType(Qt::PreciseTimer);
     connect(&tickTimer_, &QTimer::timeout, this, &NotifyView::countdownStep);
@@ -209,19 +211,15 @@ QLayout* NotifyView::buildAlertButtons() {
     row->setContentsMargins(cardPadding, buttonRowPadding, cardPadding, buttonRowPadding);
     row->setSpacing(buttonSpacing);
 
-    auto* secondary = new PlainButton(onCard(config_.secondary), this);
-    secondary->setObjectName(QStringLiteral("secondary"));
-    secondary->setFont(cardFont(12, QFont::Normal));
+    auto* secondary = endingButton(QStringLiteral("secondary"), config_.secondary, 12,
+                                   QFont::Normal, CardResult::putOff);
     followLook(secondary, LabelLevel::secondary);
-    connect(secondary, &QAbstractButton::clicked, this, [this] { send(2); });
     row->addWidget(secondary, 0, Qt::AlignVCenter);
     row->addStretch(1);
 
-    auto* primary = new PlainButton(onCard(config_.primary));
-    primary->setObjectName(QStringLiteral("primary"));
-    primary->setFont(cardFont(12, QFont::DemiBold));
+    auto* primary = endingButton(QStringLiteral("primary"), config_.primary, 12, QFont::DemiBold,
+                                 CardResult::accepted);
     setForeground(primary, Qt::white);
-    connect(primary, &QAbstractButton::clicked, this, [this] { send(0); });
     row->addWidget(new CapsuleFrame(primary, accent_,
                                     QMargins(capsuleHorizontalPadding, capsuleVerticalPadding,
                                              capsuleHorizontalPadding, capsuleVerticalPadding),
@@ -241,14 +239,21 @@ QLayout* NotifyView::buildCountdownSection() {
 
     auto* skipRow = new QHBoxLayout;
     skipRow->addStretch(1);
-    auto* skip = new PlainButton(onCard(config_.skip), this);
-    skip->setObjectName(QStringLiteral("skip"));
-    skip->setFont(cardFont(11, QFont::Normal));
+    auto* skip =
+        endingButton(QStringLiteral("skip"), config_.skip, 11, QFont::Normal, CardResult::putOff);
     followLook(skip, LabelLevel::tertiary);
-    connect(skip, &QAbstractButton::clicked, this, [this] { send(2); });
     skipRow->addWidget(skip, 0, Qt::AlignVCenter);
     section->addLayout(skipRow);
     return section;
+}
+
+QWidget* NotifyView::endingButton(const QString& name, const QString& label, int pixelSize,
+                                  QFont::Weight weight, CardResult result) {
+    auto* button = new PlainButton(onCard(label), this);
+    button->setObjectName(name);
+    button->setFont(cardFont(pixelSize, weight));
+    connect(button, &QAbstractButton::clicked, this, [this, result] { end(result); });
+    return button;
 }
 
 void NotifyView::setTranslucent(bool translucent) {
@@ -345,25 +350,24 @@ void NotifyView::tickCountdown() {
 }
 
 void NotifyView::countdownStep() {
-    if (dismissed_) {
-        return;
-    }
     if (secondsLeft_ >= 2) {
         --secondsLeft_;
         clock_->setText(clockText(secondsLeft_));
         tickCountdown();
         return;
     }
-    send(0);
+    end(CardResult::accepted);
 }
 
-void NotifyView::send(std::int64_t code) {
-    if (dismissed_) {
+void NotifyView::end(CardResult result) {
+    if (ended_) {
         return;
     }
-    dismissed_ = true;
+    ended_ = true;
+    displayTimer_.stop();
+    tickTimer_.stop();
     if (onResult_) {
-        onResult_(code);
+        onResult_(result);
     }
 }
 

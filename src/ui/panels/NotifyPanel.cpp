@@ -33,7 +33,7 @@ NotifyPanel::NotifyPanel(PanelTiming timing, WindowSystem& windows)
     // Lost by the window system (its output went): ends as if dismissed.
     window_ = windows.createCardWindow(*this, [panel = QPointer<NotifyPanel>(this)] {
         if (panel) {
-            panel->closeWithCode(2);
+            panel->end(CardResult::putOff);
         }
     });
     // Translucency needs an ARGB visual, chosen when the native window is created.
@@ -106,9 +106,9 @@ void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose) {
 void NotifyPanel::embed(const ShowConfig& config) {
     view_ = new NotifyView(
         config,
-        [panel = QPointer<NotifyPanel>(this)](std::int64_t code) {
+        [panel = QPointer<NotifyPanel>(this)](CardResult result) {
             if (panel) {
-                panel->closeWithCode(code);
+                panel->slideOut(result);
             }
         },
         timing_.second, this);
@@ -166,7 +166,7 @@ void NotifyPanel::animateTo(int y) {
     reveal();
     targetFrame_.moveTop(y);
     startMove(targetFrame_.topLeft(), timing_.move, reducedMotion_ ? jumpHalfway() : easeOut());
-    if (!reducedMotion_ || dismissed_) {
+    if (!reducedMotion_ || view_->ended()) {
         return;
     }
     // Out and back in, changing place while unseen; a closing card's own fade goes on instead.
@@ -189,11 +189,14 @@ void NotifyPanel::jumpTo(int y) {
     setCardPos(targetFrame_.topLeft());
 }
 
-void NotifyPanel::closeWithCode(std::int64_t code) {
-    if (dismissed_) {
-        return;
+void NotifyPanel::end(CardResult result) {
+    // An empty window made ahead has no card to end.
+    if (view_ != nullptr) {
+        view_->end(result);
     }
-    dismissed_ = true;
+}
+
+void NotifyPanel::slideOut(CardResult result) {
     CloseCallback onClose = std::exchange(onClose_, nullptr);
 
     if (fadeIn_) {
@@ -217,7 +220,7 @@ void NotifyPanel::closeWithCode(std::int64_t code) {
     // Queued, so that the owner never hears inside the call that started the close.
     connect(
         group, &QAbstractAnimation::finished, this,
-        [this, code, onClose = std::move(onClose)] { finishClose(code, onClose); },
+        [this, result, onClose = std::move(onClose)] { finishClose(result, onClose); },
         Qt::QueuedConnection);
     group->start(QAbstractAnimation::DeleteWhenStopped);
 }
@@ -240,11 +243,11 @@ int NotifyPanel::slideOffset() const {
     return reducedMotion_ ? 0 : slideDistance;
 }
 
-void NotifyPanel::finishClose(std::int64_t code, const CloseCallback& onClose) {
+void NotifyPanel::finishClose(CardResult result, const CloseCallback& onClose) {
     window_->close();
     close();
     if (onClose) {
-        onClose(code);
+        onClose(result);
     }
     deleteLater();
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/message/CardResult.h"
 #include "core/message/ShowConfig.h"
 #include "platform/WindowSystem.h"
 #include "ui/panels/PanelTiming.h"
@@ -18,9 +19,11 @@ namespace wystrand {
 class CardWindow;
 class NotifyView;
 
-// The window of one card: frameless, never focused, above other windows, out of task bars.
-// It slides in from the right, moves vertically when the column restacks, and closes once:
-// it slides out, closes the window, tells its owner the code, then deletes itself.
+// The card's place on screen: the top-level widget that hosts one NotifyView (the card itself)
+// and moves it, and hands each position and opacity to its card window (the window system's
+// side). Frameless, never focused, above other windows, out of task bars. It slides in from the
+// right, moves vertically when the column restacks, and closes when its view ends: it slides
+// out, closes the window, tells its owner the result, then deletes itself.
 class NotifyPanel : public QWidget {
     Q_OBJECT
     // What the motions animate; each value goes to the window system through the card's
@@ -28,7 +31,7 @@ class NotifyPanel : public QWidget {
     Q_PROPERTY(QPoint cardPos READ pos WRITE setCardPos)
     Q_PROPERTY(qreal cardOpacity READ windowOpacity WRITE setCardOpacity)
 public:
-    using CloseCallback = std::function<void(std::int64_t code)>;
+    using CloseCallback = std::function<void(CardResult result)>;
 
     NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {},
                 WindowSystem& windows = windowSystem());
@@ -53,8 +56,8 @@ public:
     void animateTo(int y);
     // The same move without the motion, for a card nobody sees travel.
     void jumpTo(int y);
-    // Effective once; later calls and their codes are dropped.
-    void closeWithCode(std::int64_t code);
+    // Ends the card with `result`, as if from its view; nothing once it has ended.
+    void end(CardResult result);
 
     // With reduced motion the card fades where it is instead of sliding. Every motion keeps its
     // length, so the card is ready and ends exactly when it would have.
@@ -74,12 +77,13 @@ private:
     void setCardOpacity(qreal opacity);
     void startMove(QPoint to, std::chrono::milliseconds length, const QEasingCurve& curve);
     int slideOffset() const;
-    void finishClose(std::int64_t code, const CloseCallback& onClose);
+    // The view has ended: the card slides out, then its owner hears.
+    void slideOut(CardResult result);
+    void finishClose(CardResult result, const CloseCallback& onClose);
 
     PanelTiming timing_;
     QRect targetFrame_;
     CloseCallback onClose_;
-    bool dismissed_ = false;
     bool composited_ = false;
     std::unique_ptr<CardWindow> window_;
     bool reducedMotion_ = false;

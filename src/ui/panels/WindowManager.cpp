@@ -48,9 +48,9 @@ WindowManager::~WindowManager() {
         delete panel.data();
     }
     // These cards have closed; their owners still hear.
-    for (auto& [onResult, code] : std::exchange(closed, {})) {
+    for (auto& [onResult, result] : std::exchange(closed, {})) {
         if (onResult) {
-            onResult(code);
+            onResult(result);
         }
     }
 }
@@ -74,11 +74,11 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
 
     NotifyPanel* panel = spare ? spare.release() : new NotifyPanel(timing, windows);
     panel->build(config, [manager = QPointer<WindowManager>(this), card,
-                          onResult = std::move(onResult)](std::int64_t code) {
+                          onResult = std::move(onResult)](CardResult result) {
         if (manager) {
-            manager->cardClosed(card, code, onResult);
+            manager->cardClosed(card, result, onResult);
         } else if (onResult) {
-            onResult(code);
+            onResult(result);
         }
     });
     panel->view()->setColorScheme(colorScheme);
@@ -99,10 +99,10 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     spareTimer.start();
 }
 
-void WindowManager::cardClosed(CardHandle card, std::int64_t code, ResultCallback onResult) {
+void WindowManager::cardClosed(CardHandle card, CardResult result, ResultCallback onResult) {
     column.remove(card);
     panels.erase(card);
-    closed.emplace_back(std::move(onResult), code);
+    closed.emplace_back(std::move(onResult), result);
     if (!finishQueued) {
         finishQueued = true;
         // Queued behind the other closes that finished in this turn of the event loop.
@@ -117,9 +117,9 @@ void WindowManager::cardClosed(CardHandle card, std::int64_t code, ResultCallbac
 void WindowManager::finishCloses() {
     finishQueued = false;
     restackPanels();
-    for (auto& [onResult, code] : std::exchange(closed, {})) {
+    for (auto& [onResult, result] : std::exchange(closed, {})) {
         if (onResult) {
-            onResult(code);
+            onResult(result);
         }
     }
 }
@@ -127,7 +127,7 @@ void WindowManager::finishCloses() {
 void WindowManager::dismiss(const QString& id) {
     for (const CardHandle card : column.cardsWithId(id)) {
         if (NotifyPanel* p = live(card)) {
-            p->closeWithCode(2);
+            p->end(CardResult::putOff);
         }
     }
 }
@@ -140,7 +140,7 @@ void WindowManager::dismissAll() {
     }
     for (const auto& panel : snapshot) {
         if (panel) {
-            panel->closeWithCode(2);
+            panel->end(CardResult::putOff);
         }
     }
 }

@@ -58,7 +58,7 @@ signals:
 
 private:
     NotifyPanel* live(CardHandle card) const;
-    void cardClosed(CardHandle card, std::int64_t code, ResultCallback onResult);
+    void cardClosed(CardHandle card, CardResult result, ResultCallback onResult);
     void finishCloses();
     void restackPanels();
     void prepareSpare();
@@ -74,7 +74,7 @@ private:
     CardHandle nextCard = 1;
     // Cards that finished closing in this turn of the event loop: one restack serves them
     // all, then each result goes out.
-    std::vector<std::pair<ResultCallback, std::int64_t>> closed;
+    std::vector<std::pair<ResultCallback, CardResult>> closed;
     bool finishQueued = false;
     // An empty window made while idle, so that a show only fills and maps it.
     std::unique_ptr<NotifyPanel> spare;
