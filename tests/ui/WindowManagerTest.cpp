@@ -72,7 +72,7 @@ TEST_F(WindowManagerTest, StacksAtTheTopRightAndClosesTheGap) {
     a->end(CardResult::putOff);
     EXPECT_EQ(show("d", NotifyMode::info)->targetFrame().y(), 392);
     QTest::qWait(5);
-    a->animateTo(300);
+    a->moveToRest(true);
     ASSERT_TRUE(resultsAre(1));
     EXPECT_EQ(results, (Results{{"a", 0}}));
     EXPECT_EQ(whenAEnded, std::pair(8, true)) << "the rest moved up, then the result went out";

@@ -137,7 +137,7 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     };
     {
         NotifyPanel composited(card("c", NotifyMode::alert), nullptr);
-        composited.slideIn(QRect(1108, 8, 320, 128));
+        composited.slideIn();
         EXPECT_TRUE(composited.testAttribute(Qt::WA_TranslucentBackground));
         EXPECT_TRUE(composited.mask().isEmpty());
         // Behind the card's rounded rectangle, in window coordinates.
@@ -149,7 +149,7 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     }
     xcb_destroy_window(c, owner);
     NotifyPanel shaped(card("s", NotifyMode::alert), nullptr);
-    shaped.slideIn(QRect(1108, 8, 320, 128));
+    shaped.slideIn();
     EXPECT_FALSE(shaped.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_FALSE(shaped.mask().isEmpty()) << "shaped to the rounded card";
     EXPECT_THAT(blur(shaped), HasSubstr("not found"));

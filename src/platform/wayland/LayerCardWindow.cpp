@@ -113,7 +113,6 @@ QSize LayerCardWindow::logicalSize() const {
 }
 
 void LayerCardWindow::show(QPoint at, double opacity) {
-    pos_ = at;
     opacity_ = opacity;
     card_.move(at);
     card_.setWindowOpacity(opacity);
@@ -158,7 +157,6 @@ void LayerCardWindow::show(QPoint at, double opacity) {
 }
 
 void LayerCardWindow::move(QPoint to) {
-    pos_ = to;
     card_.move(to);
     requestCommit();
 }
@@ -362,7 +360,8 @@ void LayerCardWindow::flushFrame() {
         }
     }
     // The frame's origin is the anchored corner.
-    zwlr_layer_surface_v1_set_margin(layer_, pos_.y(), -(pos_.x() + card_.width()), 0, 0);
+    const QPoint at = card_.pos();
+    zwlr_layer_surface_v1_set_margin(layer_, at.y(), -(at.x() + card_.width()), 0, 0);
     frame_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frame_, &Listeners::frameListener, this);
     wl_surface_commit(surface_);

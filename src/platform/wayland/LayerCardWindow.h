@@ -91,7 +91,6 @@ private:
     std::set<wl_output*> outputs_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
     QImage content_;  // the widget as last drawn, at pixelRatio()
-    QPoint pos_;
     QRect blurRegion_;
     double opacity_ = 1.0;
     int scale_ = 1;           // the outputs' integer scale

@@ -94,8 +94,9 @@ NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelT
     build(config, std::move(onClose));
 }
 
-void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose) {
+void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose, RestingFrame rest) {
     onClose_ = std::move(onClose);
+    rest_ = std::move(rest);
     setFixedSize(cardWidth, cardHeight(config.mode));
     embed(config);
     if (composited_) {
@@ -132,8 +133,13 @@ void NotifyPanel::embed(const ShowConfig& config) {
     view_->show();
 }
 
-void NotifyPanel::slideIn(const QRect& to) {
-    targetFrame_ = to;
+QRect NotifyPanel::targetFrame() const {
+    const std::optional<QRect> rest = rest_ ? rest_() : std::nullopt;
+    return rest.value_or(geometry());
+}
+
+void NotifyPanel::slideIn() {
+    const QRect to = targetFrame();
     window_->show(QPoint(to.x() + slideOffset(), to.y()), 0.0);
     startMove(to.topLeft(), timing_.slideIn, easeOut());
 
@@ -145,27 +151,30 @@ void NotifyPanel::slideIn(const QRect& to) {
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void NotifyPanel::placeAt(const QRect& to) {
-    targetFrame_ = to;
+void NotifyPanel::placeUnseen() {
+    const QPoint at = targetFrame().topLeft();
     // A window already mapped (one made ahead of its card) goes where it belongs. Any other
     // waits unmapped until a restack brings it up: a burst's cards below the screen's bottom
     // edge would each cost a map, and pixels, that nobody sees. Its time runs meanwhile.
     if (isVisible()) {
-        window_->show(to.topLeft(), windowOpacity());
+        window_->show(at, windowOpacity());
     } else {
-        move(to.topLeft());
+        move(at);
         view_->startTimers();
     }
 }
 
-void NotifyPanel::animateTo(int y) {
-    // A restack asks every card to move; a faded one that stays put would blink.
-    if (reducedMotion_ && y == targetFrame_.y()) {
+void NotifyPanel::moveToRest(bool animate) {
+    const QPoint to = targetFrame().topLeft();
+    if (!animate) {
+        if (move_) {
+            move_->stop();
+        }
+        setCardPos(to);
         return;
     }
     reveal();
-    targetFrame_.moveTop(y);
-    startMove(targetFrame_.topLeft(), timing_.move, reducedMotion_ ? jumpHalfway() : easeOut());
+    startMove(to, timing_.move, reducedMotion_ ? jumpHalfway() : easeOut());
     if (!reducedMotion_ || view_->ended()) {
         return;
     }
@@ -179,14 +188,6 @@ void NotifyPanel::animateTo(int y) {
     fade->setDuration(static_cast<int>(timing_.move.count()));
     fadeIn_ = fade;
     fade->start(QAbstractAnimation::DeleteWhenStopped);
-}
-
-void NotifyPanel::jumpTo(int y) {
-    targetFrame_.moveTop(y);
-    if (move_) {
-        move_->stop();
-    }
-    setCardPos(targetFrame_.topLeft());
 }
 
 void NotifyPanel::end(CardResult result) {
@@ -205,7 +206,8 @@ void NotifyPanel::slideOut(CardResult result) {
     // Unmapped (a burst's cards below the screen's bottom edge) the slide-out would only cost
     // window moves.
     if (isVisible()) {
-        startMove(QPoint(targetFrame_.x() + slideOffset(), targetFrame_.y()), timing_.close,
+        const QRect rest = targetFrame();
+        startMove(QPoint(rest.x() + slideOffset(), rest.y()), timing_.close,
                   reducedMotion_ ? jumpHalfway() : easeIn());
     }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/message/CardResult.h"
 #include "core/message/ShowConfig.h"
@@ -32,7 +33,11 @@ class NotifyPanel : public QWidget {
     Q_PROPERTY(qreal cardOpacity READ windowOpacity WRITE setCardOpacity)
 public:
     using CloseCallback = std::function<void(CardResult result)>;
+    // Where the card rests, or is moving to: its column's to say, and asked at each motion
+    // rather than kept here. Nothing once the card has left the column.
+    using RestingFrame = std::function<std::optional<QRect>()>;
 
+    // A card on its own, resting where it is (the gallery renders one).
     NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {},
                 WindowSystem& windows = windowSystem());
     // An empty card window: build() fills it.
@@ -46,16 +51,18 @@ public:
     //    drawing. Made at the tallest card's size, they serve every mode.
     // A burst's windows skip this: each maps once, in place, with its card in it.
     void prepareAhead();
-    // Fills an empty window with the card of `config`; once, before slideIn().
-    void build(const ShowConfig& config, CloseCallback onClose);
+    // Fills an empty window with the card of `config`, resting where `rest` says; once, before
+    // slideIn().
+    void build(const ShowConfig& config, CloseCallback onClose, RestingFrame rest = nullptr);
 
-    void slideIn(const QRect& to);
-    // Places the card at `to` without the motion, for a card placed where nobody sees it; it
-    // is mapped when a move or a raise brings it up.
-    void placeAt(const QRect& to);
-    void animateTo(int y);
-    // The same move without the motion, for a card nobody sees travel.
-    void jumpTo(int y);
+    // Slides the card in from the right to where it rests.
+    void slideIn();
+    // Places the card where it rests without the motion, for a card placed where nobody sees it;
+    // it is mapped when a move or a raise brings it up.
+    void placeUnseen();
+    // Moves the card to where it now rests: with the motion, or at once for a card nobody sees
+    // travel.
+    void moveToRest(bool animate);
     // Ends the card with `result`, as if from its view; nothing once it has ended.
     void end(CardResult result);
 
@@ -64,7 +71,7 @@ public:
     void setReducedMotion(bool reduced) { reducedMotion_ = reduced; }
 
     // Where the card rests, or is moving to.
-    QRect targetFrame() const { return targetFrame_; }
+    QRect targetFrame() const;
     NotifyView* view() const { return view_; }
 
     // Above windows mapped since the card was shown; a card placed out of sight is mapped.
@@ -82,7 +89,7 @@ private:
     void finishClose(CardResult result, const CloseCallback& onClose);
 
     PanelTiming timing_;
-    QRect targetFrame_;
+    RestingFrame rest_;
     CloseCallback onClose_;
     bool composited_ = false;
     std::unique_ptr<CardWindow> window_;

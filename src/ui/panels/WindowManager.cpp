@@ -73,14 +73,19 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     const QRect frame = column.place(config.id, card, config.mode, *visible);
 
     NotifyPanel* panel = spare ? spare.release() : new NotifyPanel(timing, windows);
-    panel->build(config, [manager = QPointer<WindowManager>(this), card,
-                          onResult = std::move(onResult)](CardResult result) {
-        if (manager) {
-            manager->cardClosed(card, result, onResult);
-        } else if (onResult) {
-            onResult(result);
-        }
-    });
+    panel->build(
+        config,
+        [manager = QPointer<WindowManager>(this), card,
+         onResult = std::move(onResult)](CardResult result) {
+            if (manager) {
+                manager->cardClosed(card, result, onResult);
+            } else if (onResult) {
+                onResult(result);
+            }
+        },
+        [manager = QPointer<WindowManager>(this), card]() -> std::optional<QRect> {
+            return manager ? manager->column.frameOf(card) : std::nullopt;
+        });
     panel->view()->setColorScheme(colorScheme);
     panel->setReducedMotion(reducedMotion);
     connect(this, &WindowManager::colorSchemeChanged, panel->view(), &NotifyView::setColorScheme);
@@ -89,9 +94,9 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     panels[card] = panel;
     // Below the screen's bottom edge a slide would only cost window moves.
     if (frame.y() < visible->y() + visible->height()) {
-        panel->slideIn(frame);
+        panel->slideIn();
     } else {
-        panel->placeAt(frame);
+        panel->placeUnseen();
     }
     if (onReady) {
         onReady();
@@ -183,18 +188,14 @@ void WindowManager::restackPanels() {
     }
     for (const ColumnMove& move : column.restack(*visible)) {
         if (NotifyPanel* p = live(move.card)) {
-            if (move.animate) {
-                p->animateTo(move.top);
-            } else {
-                p->jumpTo(move.top);
-            }
+            p->moveToRest(move.animate);
         }
     }
     // A window mapped since may have covered the column: raise it once, the cards that can
     // be seen (a card below the screen's bottom edge is raised when a restack brings it up).
     const int bottom = visible->y() + visible->height();
     for (const ColumnEntry& e : column.entries()) {
-        if (e.top >= bottom) {
+        if (e.frame.y() >= bottom) {
             break;
         }
         if (NotifyPanel* p = live(e.card)) {
