@@ -12,7 +12,6 @@
 #include <cmath>
 
 #include "core/card/CardGeometry.h"
-#include "core/message/Theme.h"
 #include "ui/card/CardFonts.h"
 #include "ui/card/CardParts.h"
 #include "ui/card/ElidedTextLabel.h"
@@ -114,9 +113,8 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
       onResult_(std::move(onResult)),
       second_(second),
       secondsLeft_(std::max<std::int64_t>(config.duration, 1)) {
-    const VariantTheme theme = VariantTheme::get(config_.variant);
-    accent_ = toColor(theme.accent);
-    tint_ = toColor(theme.tint);
+    accent_ = toColor(config_.variant->theme.accent);
+    tint_ = toColor(config_.variant->theme.tint);
 
     displayTimer_.setSingleShot(true);
     displayTimer_.setTimerType(Qt::PreciseTimer);
@@ -177,7 +175,7 @@ QLayout* NotifyView::buildContentRow() {
                             config_.mode == NotifyMode::info ? cardPadding : contentBottomPadding);
     row->setSpacing(contentSpacing);
 
-    auto* tile = new GlyphTile(typeEmoji(config_.notifyType), withOpacity(tint_, 0.6), this);
+    auto* tile = new GlyphTile(config_.type->glyph.toString(), withOpacity(tint_, 0.6), this);
     tile->setObjectName(QStringLiteral("glyph"));
     row->addWidget(tile, 0, Qt::AlignTop);
 
