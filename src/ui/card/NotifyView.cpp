@@ -3,31 +3,25 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
-#include <QTransform>
 #include <QVBoxLayout>
-#include <cmath>
 
 #include "core/card/CardGeometry.h"
+#include "ui/card/CardChrome.h"
 #include "ui/card/CardFonts.h"
 #include "ui/card/CardParts.h"
 #include "ui/card/ElidedTextLabel.h"
 #include "ui/card/PlainButton.h"
-#include "ui/card/RecentlyUsed.h"
 #include "ui/card/TimerDelay.h"
 
 namespace wystrand {
 
 namespace {
 
-constexpr qreal borderWidth = 0.5;
-
 // No card can show more than a few hundred characters of one text, and laying out a longer one
-// only costs time on the main thread: a 4 MiB message held it for seconds. The cut keeps a
-// surrogate pair whole and ends with an ellipsis, so the label still marks the text as cut.
+// would hold the main thread for as long as the text is long. The cut keeps a surrogate pair
+// whole and ends with an ellipsis, so the label still marks the text as cut.
 constexpr qsizetype maxShownLength = 2048;
 
 QString onCard(const QString& text) {
@@ -57,46 +51,6 @@ void setForeground(QWidget* widget, const QColor& color) {
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
-}
-
-// The card's rounded background and its border, the stroke wholly inside the shape.
-void paintChrome(QPainter& painter, const QRectF& bounds, const QColor& background,
-                 const QColor& border) {
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(bounds, cardCornerRadius, cardCornerRadius);
-    painter.fillPath(card, background);
-
-    const qreal inset = borderWidth / 2;
-    QPainterPath edge;
-    edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cardCornerRadius - inset,
-                        cardCornerRadius - inset);
-    painter.setPen(QPen(border, borderWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(edge);
-}
-
-// The chrome drawn once per size, look and pixel ratio: stroking the thin antialiased edge
-// cost more than all the rest of a card's paint. Cards of one mode and look share an image.
-QImage chromeImage(QSize size, const QColor& background, const QColor& border, qreal ratio) {
-    struct Key {
-        QSize size;
-        QColor background;
-        QColor border;
-        qreal ratio;
-        bool operator==(const Key&) const = default;
-    };
-    // Three modes in two looks, and a few overflowing sizes.
-    static RecentlyUsed<Key, QImage, 8> made;
-    return made.get(Key{size, background, border, ratio}, [&] {
-        QImage image(size * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        paintChrome(painter, QRectF(QPointF(), size), background, border);
-        painter.end();
-        return image;
-    });
 }
 
 }  // namespace
@@ -308,20 +262,8 @@ void NotifyView::showEvent(QShowEvent* event) {
 
 void NotifyView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect bounds = visibleCard_.value_or(rect());
-    const QColor background = toColor(look_.backgroundFor(translucent_));
-    const QColor border = toColor(look_.border);
-    // The scale to the device's pixels: the screen's ratio, or the target image's when the card
-    // is rendered into one. An image at a fractional or uneven scale would not meet the
-    // device's pixels; there the chrome is drawn as is.
-    const QTransform toDevice = painter.deviceTransform();
-    const qreal ratio = toDevice.m11();
-    if (toDevice.type() > QTransform::TxScale || toDevice.m22() != ratio || ratio < 1 ||
-        ratio != std::floor(ratio)) {
-        paintChrome(painter, QRectF(bounds), background, border);
-        return;
-    }
-    painter.drawImage(bounds.topLeft(), chromeImage(bounds.size(), background, border, ratio));
+    paintCardChrome(painter, visibleCard_.value_or(rect()),
+                    toColor(look_.backgroundFor(translucent_)), toColor(look_.border));
 }
 
 void NotifyView::startTimers() {
