@@ -15,8 +15,9 @@ public:
     // Whether the card can be see-through around its rounded shape. Asked before the widget
     // has a native window: translucency is chosen when that is created.
     virtual bool translucent() const = 0;
-    // For a window made ahead of any card: may map it now, out of sight and see-through, so
-    // that show() only moves it into place.
+    // For a window made ahead of any card: readies what a show would otherwise wait for (where
+    // the window system allows, maps the window now, out of sight and see-through), so that
+    // show() only moves it into place.
     virtual void mapAhead() = 0;
     virtual void show(QPoint at, double opacity) = 0;
     virtual void move(QPoint to) = 0;

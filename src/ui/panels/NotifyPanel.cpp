@@ -1,7 +1,5 @@
 #include "ui/panels/NotifyPanel.h"
 
-#include <QBackingStore>
-#include <QPainter>
 #include <QPainterPath>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
@@ -46,21 +44,8 @@ NotifyPanel::NotifyPanel(PanelTiming timing, WindowSystem& windows)
     move(-30000, -30000);
 }
 
-void NotifyPanel::prepareAhead() {
+void NotifyPanel::mapAhead() {
     window_->mapAhead();
-    QBackingStore* store = backingStore();
-    if (store == nullptr) {
-        return;
-    }
-    const QRect all(0, 0, cardWidth, tallestCardHeight);
-    store->resize(all.size());
-    store->beginPaint(all);
-    if (QPaintDevice* device = store->paintDevice()) {
-        QPainter painter(device);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(all, Qt::transparent);
-    }
-    store->endPaint();
 }
 
 NotifyPanel::~NotifyPanel() = default;

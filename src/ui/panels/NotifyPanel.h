@@ -43,14 +43,9 @@ public:
     // An empty card window: build() fills it.
     NotifyPanel(PanelTiming timing, WindowSystem& windows);
     ~NotifyPanel() override;
-    // Readies a window made while no card waits, so that the next card's show is short:
-    //  - on X11 maps it, out of sight: Qt's map waits for the X server twice, which was half of
-    //    a show;
-    //  - makes and touches its pixels: a fresh shared-memory image takes its pages one fault at
-    //    a time at the first paint, which was most of the time from a card's map to its first
-    //    drawing. Made at the tallest card's size, they serve every mode.
-    // A burst's windows skip this: each maps once, in place, with its card in it.
-    void prepareAhead();
+    // For an empty window made ahead of its card (WindowAhead): readied by the window system,
+    // out of sight (CardWindow::mapAhead).
+    void mapAhead();
     // Fills an empty window with the card of `config`, resting where `rest` says; once, before
     // slideIn().
     void build(const ShowConfig& config, CloseCallback onClose, RestingFrame rest = nullptr);

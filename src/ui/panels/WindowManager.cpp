@@ -1,9 +1,6 @@
 #include "ui/panels/WindowManager.h"
 
 #include <utility>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "core/panels/StackLayout.h"
 #include "ui/card/NotifyView.h"
@@ -11,37 +8,12 @@
 
 namespace wystrand {
 
-namespace {
-
-constexpr std::chrono::milliseconds spareDelay{50};
-
-}  // namespace
-
-WindowManager::WindowManager(PanelTiming timing, QObject* parent, ReleaseMemory releaseMemory,
-                             WindowSystem& windows)
-    : QObject(parent), timing(timing), windows(windows) {
-    releaseTimer.setSingleShot(true);
-    releaseTimer.setInterval(timing.releaseMemory);
-    connect(&releaseTimer, &QTimer::timeout, this, [releaseMemory = std::move(releaseMemory)] {
-        if (releaseMemory) {
-            releaseMemory();
-        }
-    });
-    // Made a moment after a show, once the card has drawn itself: made at once it would hold
-    // up that card's first paint. A burst of shows makes none until the burst is over.
-    spareTimer.setSingleShot(true);
-    spareTimer.setInterval(spareDelay);
-    connect(&spareTimer, &QTimer::timeout, this, &WindowManager::prepareSpare);
-    spareTimer.start();
-}
-
-// glibc keeps freed heap pages for reuse; after fifty cards about 4 MB of them would stay
-// resident for good. Returning them costs one pass over the heap, once per emptied column.
-void WindowManager::trimHeap() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
+WindowManager::WindowManager(PanelTiming timing, QObject* parent,
+                             std::function<void()> releaseMemory, WindowSystem& windows)
+    : QObject(parent),
+      windows(windows),
+      windowAhead(timing, windows),
+      heapRelease(timing.releaseMemory, std::move(releaseMemory)) {}
 
 WindowManager::~WindowManager() {
     for (auto& [card, panel] : panels) {
@@ -55,13 +27,6 @@ WindowManager::~WindowManager() {
     }
 }
 
-void WindowManager::prepareSpare() {
-    if (!spare) {
-        spare = std::make_unique<NotifyPanel>(timing, windows);
-        spare->prepareAhead();
-    }
-}
-
 void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
                          HeldCallback) {
     const std::optional<QRect> visible = windows.columnFrame(column.empty());
@@ -72,7 +37,7 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     const CardHandle card = nextCard++;
     const QRect frame = column.place(config.id, card, config.mode, *visible);
 
-    NotifyPanel* panel = spare ? spare.release() : new NotifyPanel(timing, windows);
+    NotifyPanel* panel = windowAhead.take();
     panel->build(
         config,
         [manager = QPointer<WindowManager>(this), card,
@@ -90,7 +55,7 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     panel->setReducedMotion(reducedMotion);
     connect(this, &WindowManager::colorSchemeChanged, panel->view(), &NotifyView::setColorScheme);
     connect(this, &WindowManager::reducedMotionChanged, panel, &NotifyPanel::setReducedMotion);
-    releaseTimer.stop();
+    heapRelease.cardShown();
     panels[card] = panel;
     // Below the screen's bottom edge a slide would only cost window moves.
     if (frame.y() < visible->y() + visible->height()) {
@@ -101,7 +66,6 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     if (onReady) {
         onReady();
     }
-    spareTimer.start();
 }
 
 void WindowManager::cardClosed(CardHandle card, CardResult result, ResultCallback onResult) {
@@ -113,9 +77,8 @@ void WindowManager::cardClosed(CardHandle card, CardResult result, ResultCallbac
         // Queued behind the other closes that finished in this turn of the event loop.
         QMetaObject::invokeMethod(this, &WindowManager::finishCloses, Qt::QueuedConnection);
     }
-    // The closed card's widgets are deleted later, so the release waits a moment.
     if (column.empty()) {
-        releaseTimer.start();
+        heapRelease.columnEmptied();
     }
 }
 

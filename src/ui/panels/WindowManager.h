@@ -4,10 +4,8 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
-#include <QTimer>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -16,7 +14,9 @@
 #include "core/panels/CardColumn.h"
 #include "core/panels/PanelStack.h"
 #include "platform/WindowSystem.h"
+#include "ui/panels/HeapRelease.h"
 #include "ui/panels/PanelTiming.h"
+#include "ui/panels/WindowAhead.h"
 
 namespace wystrand {
 
@@ -27,12 +27,10 @@ class NotifyPanel;
 class WindowManager : public QObject, public PanelStack {
     Q_OBJECT
 public:
-    // Hands the heap that closed cards freed back to the system; replaceable in tests.
-    using ReleaseMemory = std::function<void()>;
-    static void trimHeap();
-
+    // `releaseMemory` hands the heap back once the column stays empty (HeapRelease);
+    // replaceable in tests.
     explicit WindowManager(PanelTiming timing = {}, QObject* parent = nullptr,
-                           ReleaseMemory releaseMemory = trimHeap,
+                           std::function<void()> releaseMemory = HeapRelease::trimHeap,
                            WindowSystem& windows = windowSystem());
     ~WindowManager() override;
 
@@ -61,9 +59,7 @@ private:
     void cardClosed(CardHandle card, CardResult result, ResultCallback onResult);
     void finishCloses();
     void restackPanels();
-    void prepareSpare();
 
-    PanelTiming timing;
     WindowSystem& windows;
     ColorScheme colorScheme = ColorScheme::noPreference;
     bool reducedMotion = false;
@@ -76,11 +72,8 @@ private:
     // all, then each result goes out.
     std::vector<std::pair<ResultCallback, CardResult>> closed;
     bool finishQueued = false;
-    // An empty window made while idle, so that a show only fills and maps it.
-    std::unique_ptr<NotifyPanel> spare;
-    QTimer spareTimer;
-    // Runs once the column has stayed empty for timing.releaseMemory.
-    QTimer releaseTimer;
+    WindowAhead windowAhead;
+    HeapRelease heapRelease;
 };
 
 }  // namespace wystrand
