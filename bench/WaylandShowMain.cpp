@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/wayland/LayerCardWindow.h"
+#include "platform/wayland/FrameProbe.h"
 #include "platform/wayland/WaylandClient.h"
 #include "support/Cards.h"
 #include "support/PrivateServers.h"
@@ -47,7 +47,7 @@ std::vector<double> measure(bool native) {
     bool onScreen = false;
     ExposeWatch watch(&onScreen);
     if (native) {
-        wayland::LayerCardWindow::observeFirstFrames([&] { onScreen = true; });
+        wayland::observeCardFrames([&] { onScreen = true; });
     }
     WindowManager manager;
     for (int i = 0; i < cards; ++i) {
