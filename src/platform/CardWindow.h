@@ -5,9 +5,10 @@
 
 namespace wystrand {
 
-// The window-system steps of one card's window. The card widget keeps its frame and runs its
-// own animations; it hands each position and opacity to this seam, which applies them to an
-// X11 window or to a Wayland layer surface.
+// The card window: the window system's side of one card. NotifyView is the card itself and
+// NotifyPanel its place on screen, which runs the card's motions and hands each position and
+// opacity to this seam; the seam applies them to an X11 window (X11CardWindow) or to a Wayland
+// layer surface (LayerCardWindow).
 class CardWindow {
 public:
     virtual ~CardWindow() = default;

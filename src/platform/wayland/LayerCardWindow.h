@@ -24,8 +24,8 @@ namespace wystrand::wayland {
 class LayerWindowSystem;
 
 // A card as a layer surface of its own on the overlay layer, anchored to the top right corner
-// of the room its output leaves, on the column's output. The card's frame becomes margins from
-// that corner, where the frame's coordinates start (see LayerWindowSystem).
+// of the room its output leaves, on the column's output. The card widget's position becomes
+// margins from that corner, where the frame's coordinates start (see LayerWindowSystem).
 // The widget is drawn into shared-memory buffers whenever it repaints or fades; moves are
 // margins alone. Pointer events go to the child widget under the pointer; the surface never
 // takes the keyboard. Where the compositor tells a fractional scale, the buffers are drawn at

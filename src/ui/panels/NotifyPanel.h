@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>

@@ -22,8 +22,9 @@ namespace wystrand {
 
 class NotifyPanel;
 
-// Owns the card windows on screen and keeps them in one gap-free column at the top right of the
-// visible frame of the screen the window system puts the column on. Main thread only.
+// The stack of cards on screen: owns their panels and keeps them in one gap-free column at the
+// top right of the visible frame of the screen the window system puts the column on. The column
+// (CardColumn) says where each card rests; the panels ask it. Main thread only.
 class WindowManager : public QObject, public PanelStack {
     Q_OBJECT
 public:
