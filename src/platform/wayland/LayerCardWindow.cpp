@@ -36,7 +36,7 @@ struct LayerCardWindow::Listeners {
     static void closed(void* data, zwlr_layer_surface_v1*) {
         auto* self = static_cast<LayerCardWindow*>(data);
         self->destroySurface();
-        self->ended_ = true;
+        self->closed_ = true;
         // From the event loop: the card's close runs outside the compositor's dispatch.
         QTimer::singleShot(0, self, [self] {
             if (self->onLost_) {
@@ -109,7 +109,7 @@ void LayerCardWindow::show(QPoint at, double opacity) {
     card_.setWindowOpacity(opacity);
     // Shown on Qt's offscreen platform, so that the widgets lay out and repaint as usual.
     card_.show();
-    if (surface_ != nullptr || ended_) {
+    if (surface_ != nullptr || closed_) {
         return;
     }
     // Any repaint of the card or its parts means new pixels for the surface. The parts are
@@ -173,7 +173,7 @@ void LayerCardWindow::blurBehind(const QRect& region) {
 void LayerCardWindow::close() {
     card_.hide();
     destroySurface();
-    ended_ = true;
+    closed_ = true;
     onLost_ = nullptr;
 }
 

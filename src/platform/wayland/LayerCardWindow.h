@@ -95,7 +95,7 @@ private:
     bool bufferDirty_ = true;
     bool commitDue_ = false;
     bool rendering_ = false;
-    bool ended_ = false;
+    bool closed_ = false;  // by the card or by the compositor: no surface is made again
     // Frame callbacks stop while a surface is wholly off screen (sliding in from beyond the
     // edge): past one frame at 60 Hz the next commit goes out anyway.
     QTimer frameFallback_;
