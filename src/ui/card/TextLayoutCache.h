@@ -30,7 +30,8 @@ struct TextLines {
 // The lines of one label's text at any width. Guarantees that each text, font, line limit and
 // width is shaped once among the last 32 that any label asked for, that a label asking again
 // for one of its last 4 widths is answered without a lookup, and that a text that fits
-// unwrapped keeps its natural lines at every wider width. A new text or font is shaped afresh.
+// unwrapped keeps its natural lines at every wider width. Given a new text or font, the label's
+// own widths are forgotten, so nothing it is answered can be stale.
 class TextLayoutCache {
 public:
     // Breaks `text` into its lines in `width`, at most `maxLines` of them (0: no limit).
