@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/wayland/LayerCardWindow.h"
+#include "platform/wayland/FrameProbe.h"
 #include "platform/wayland/WaylandClient.h"
 #include "support/Cards.h"
 #include "support/PrivateServers.h"
@@ -47,7 +47,7 @@ std::vector<double> measure(bool native) {
     bool onScreen = false;
     ExposeWatch watch(&onScreen);
     if (native) {
-        wayland::LayerCardWindow::observeFirstFrames([&] { onScreen = true; });
+        wayland::observeCardFrames([&] { onScreen = true; });
     }
     WindowManager manager;
     for (int i = 0; i < cards; ++i) {
@@ -56,8 +56,7 @@ std::vector<double> measure(bool native) {
         onScreen = false;
         QElapsedTimer clock;
         clock.start();
-        manager.show(test::card(id, NotifyMode::info), nullptr,
-                     [&](std::int64_t) { ended = true; });
+        manager.show(test::card(id, NotifyMode::info), nullptr, [&](CardResult) { ended = true; });
         if (!native) {
             manager.panel(id)->windowHandle()->installEventFilter(&watch);
         }

@@ -33,9 +33,9 @@ void checkConfig(const PipeMsg& m, const ShowConfig& c) {
     check(c.id == m.id.value_or(QString()));
     check(c.mode == NotifyMode::alert || c.mode == NotifyMode::info ||
           c.mode == NotifyMode::countdown);
-    check(c.placement == u"default" || c.placement == u"elevated");
-    check(c.variant == u"warning" || c.variant == u"achievement" ||
-          c.variant == u"smart_suggestion" || c.variant == u"gentle_reminder");
+    // The type and the variant are rows of their tables.
+    check(&wystrand::NotifyType::named(c.type->name.toString()) == c.type);
+    check(&wystrand::NotifyVariant::named(c.variant->name.toString()) == c.variant);
     check(!c.detail || !c.detail->isEmpty());
     check(!m.duration || c.duration == *m.duration);
     check(c.sound == m.sound.value_or(true));

@@ -121,9 +121,9 @@ void SocketDaemon::show(ShowRequest request) {
                 self->sendRaw(PipeMsg::ready(id));
             }
         },
-        [self, id = request.config.id](std::int64_t code) {
+        [self, id = request.config.id](CardResult result) {
             if (self) {
-                self->sendRaw(PipeMsg::result(id, code));
+                self->sendRaw(PipeMsg::result(id, resultCode(result)));
             }
         },
         [self, id = request.config.id] {

@@ -34,7 +34,7 @@ TEST(CardColumnTest, ARestackMovesOnlyTheCardsWhosePlaceChanges) {
     EXPECT_EQ(moves[4], (ColumnMove{8, 808, true})) << "ends in view";
     EXPECT_EQ(moves[5], (ColumnMove{9, 968, false}));
     for (std::size_t i = 0; i < column.entries().size(); ++i) {
-        EXPECT_EQ(column.entries()[i].top, oneByOne.entries()[i].top);
+        EXPECT_EQ(column.entries()[i].frame, oneByOne.entries()[i].frame);
     }
 }
 

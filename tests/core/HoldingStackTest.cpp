@@ -34,8 +34,8 @@ protected:
         const std::string name = id;
         stack.show(
             config, [this, name] { events.push_back(name + " ready"); },
-            [this, name](std::int64_t code) {
-                events.push_back(name + " result " + std::to_string(code));
+            [this, name](CardResult code) {
+                events.push_back(name + " result " + std::to_string(resultCode(code)));
             },
             [this, name] { events.push_back(name + " held"); });
     }

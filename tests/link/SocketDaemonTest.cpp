@@ -91,7 +91,7 @@ TEST_F(SocketDaemonTest, ReachesALateListenerByACutPathAndOutlivesAPeerThatStops
     auto& card = showCard("a");
     peer_->refuse();
     send(request("ping"));
-    card.onResult(2);
+    card.onResult(CardResult::putOff);
     showCard("b");
     peer_->drop();
     ASSERT_TRUE(peer_->accept());
@@ -109,7 +109,7 @@ TEST_F(SocketDaemonTest, KeepsTheMainThreadGoingWhileThePeerStopsReadingThenDeli
     peer_->setReading(false);
     const auto results = [&](int from, int to) {
         for (int i = from; i < to; ++i) {
-            card.onResult(i);
+            card.onResult(CardResult(i));
             expected.push_back(PipeMsg::result(id, i).encode());
         }
     };
@@ -143,13 +143,13 @@ TEST_F(SocketDaemonTest, DropsAPeerThatLetsTheBacklogPassTheLimitAndStartsAfresh
     peer_->setReading(false);
     for (int i = 0; !peer_->hungUp(); ++i) {
         ASSERT_LT(i, 10000);
-        card.onResult(i);
+        card.onResult(CardResult(i));
     }
-    card.onResult(0);
+    card.onResult(CardResult::accepted);
     listen(path_);
     ASSERT_TRUE(peer_->sendBytes("}\n" + request("ping").encode() + "\n"));
     sync();
-    card.onResult(100);
+    card.onResult(CardResult(100));
     sync();
     EXPECT_EQ(peer_->records(),
               (Records{PipeMsg::pong().encode(), PipeMsg::ready("sync-1").encode(),
@@ -187,12 +187,12 @@ TEST_F(SocketDaemonTest, RoutesByExactOpAndHandsCardsOnInOrder) {
               (Records{"show split", "show a", "dismiss a", "show b", "dismiss zzz", "show c"}));
     EXPECT_EQ(stack_.cards["a"].config.mode, NotifyMode::info);
     EXPECT_EQ(stack_.cards["a"].config.title, "Tea");
-    stack_.cards["b"].onResult(2);
+    stack_.cards["b"].onResult(CardResult::putOff);
     EXPECT_TRUE(peer_->waitUntil([&] { return peer_->count(PipeMsg::result("b", 2)) == 1; }));
     // The callbacks outlive the daemon and touch nothing of it.
     daemon_.reset();
     stack_.cards["c"].onReady();
-    stack_.cards["c"].onResult(0);
+    stack_.cards["c"].onResult(CardResult::accepted);
 }
 
 TEST_F(SocketDaemonTest, AWatchingConnectionHearsTheTrueContextOnceAndEachChangeOnce) {

@@ -9,7 +9,7 @@ inline ShowConfig card(const QString& id, NotifyMode mode, std::int64_t duration
     ShowConfig c;
     c.id = id;
     c.mode = mode;
-    c.notifyType = "eye";
+    c.type = &NotifyType::named("eye");
     c.title = "Eye break";
     c.message = "Look away";
     c.primary = "Take a break";

@@ -36,7 +36,7 @@ TEST(CardAccessibleTest, CountdownBarFollowsTheCountdownAndTheClockReads) {
     WindowManager manager{PanelTiming{20ms, 20ms, 20ms, 50ms}};
     std::vector<std::int64_t> codes;
     manager.show(card("c", NotifyMode::countdown, 100), nullptr,
-                 [&](std::int64_t code) { codes.push_back(code); });
+                 [&](CardResult code) { codes.push_back(resultCode(code)); });
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(manager.panel("c"));
     EXPECT_EQ(window->role(), QAccessible::Notification);
     EXPECT_EQ(window->text(QAccessible::Description), "Look away");

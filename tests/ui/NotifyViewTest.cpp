@@ -29,7 +29,7 @@ struct Shown {
 
     explicit Shown(const ShowConfig& config)
         : view(
-              config, [this](std::int64_t code) { codes.push_back(code); }, second) {
+              config, [this](CardResult code) { codes.push_back(resultCode(code)); }, second) {
         view.show();
     }
     QLabel* label(const char* name) { return view.findChild<QLabel*>(name); }

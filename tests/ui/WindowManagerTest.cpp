@@ -30,8 +30,8 @@ struct WindowManagerTest : testing::Test {
         QTest::qWait(0);
     }
     NotifyPanel* show(const QString& id, NotifyMode mode) {
-        manager->show(card(id, mode), nullptr, [this, id](std::int64_t code) {
-            results.push_back({id, code});
+        manager->show(card(id, mode), nullptr, [this, id](CardResult code) {
+            results.push_back({id, resultCode(code)});
         });
         return manager->panel(id);
     }
@@ -53,9 +53,9 @@ TEST_F(WindowManagerTest, StacksAtTheTopRightAndClosesTheGap) {
     std::pair<int, bool> whenAEnded;  // where b was, whether a's window was closed
     manager->show(
         card("a", NotifyMode::alert), [&] { readyInShow = manager->panel("a")->isVisible(); },
-        [&](std::int64_t code) {
+        [&](CardResult code) {
             whenAEnded = {manager->panel("b")->targetFrame().y(), !a || !a->isVisible()};
-            results.push_back({"a", code});
+            results.push_back({"a", resultCode(code)});
         });
     a = manager->panel("a");
     EXPECT_TRUE(readyInShow) << "ready once the slide-in has begun";
@@ -68,11 +68,11 @@ TEST_F(WindowManagerTest, StacksAtTheTopRightAndClosesTheGap) {
 
     // Closes once with the first code, even when moved while sliding out. It keeps its room
     // until then: a card shown meanwhile goes below it.
-    a->closeWithCode(0);
-    a->closeWithCode(2);
+    a->end(CardResult::accepted);
+    a->end(CardResult::putOff);
     EXPECT_EQ(show("d", NotifyMode::info)->targetFrame().y(), 392);
     QTest::qWait(5);
-    a->animateTo(300);
+    a->moveToRest(true);
     ASSERT_TRUE(resultsAre(1));
     EXPECT_EQ(results, (Results{{"a", 0}}));
     EXPECT_EQ(whenAEnded, std::pair(8, true)) << "the rest moved up, then the result went out";
@@ -88,7 +88,7 @@ TEST_F(WindowManagerTest, EachCardReportsOnceHoweverItEndsAndWhateverItsId) {
     EXPECT_EQ(second->targetFrame(), QRect(1108, 144, 320, 80));
 
     // The first ends by itself: only its entry goes, the other two close up.
-    first->closeWithCode(0);
+    first->end(CardResult::accepted);
     ASSERT_TRUE(resultsAre(1));
     EXPECT_EQ(manager->order(), (std::vector<QString>{"x", "y"}));
     EXPECT_EQ(second->targetFrame().y(), 8);
@@ -121,7 +121,7 @@ TEST_F(WindowManagerTest, ARestackMovesOnlyWhatChangesPlaceAndServesClosesThatEn
     std::vector<int> cWhenTold;  // c's place when a and b report
     for (const char* id : {"a", "b"}) {
         manager->show(card(id, NotifyMode::alert), nullptr,
-                      [&](std::int64_t) { cWhenTold.push_back(c->targetFrame().y()); });
+                      [&](CardResult) { cWhenTold.push_back(c->targetFrame().y()); });
     }
     c = show("c", NotifyMode::countdown);
     NotifyPanel* d = show("d", NotifyMode::info);
@@ -134,8 +134,8 @@ TEST_F(WindowManagerTest, ARestackMovesOnlyWhatChangesPlaceAndServesClosesThatEn
 
     // a and b end in the same turn: one restack, c goes straight to the top before either
     // result goes out, and moves there once.
-    manager->panel("a")->closeWithCode(0);
-    manager->panel("b")->closeWithCode(0);
+    manager->panel("a")->end(CardResult::accepted);
+    manager->panel("b")->end(CardResult::accepted);
     ASSERT_TRUE(waitUntil([&] { return cWhenTold.size() == 2; }));
     EXPECT_EQ(cWhenTold, (std::vector<int>{8, 8}));
     EXPECT_EQ(c->findChildren<QPropertyAnimation*>().size(), 1U);
@@ -226,9 +226,9 @@ TEST_F(WindowManagerTest, ReducedMotionFadesInPlace) {
     std::set<std::pair<int, int>> seenA, seenB;
     double opacityAtEnd = -1;
     QPointer<NotifyPanel> a;
-    manager->show(card("a", NotifyMode::alert), nullptr, [&](std::int64_t code) {
+    manager->show(card("a", NotifyMode::alert), nullptr, [&](CardResult code) {
         opacityAtEnd = a->windowOpacity();
-        results.push_back({"a", code});
+        results.push_back({"a", resultCode(code)});
     });
     a = manager->panel("a");
     ASSERT_TRUE(waitUntil([&] { return a->pos() == QPoint(1108, 8); })) << "slid in";
@@ -237,7 +237,7 @@ TEST_F(WindowManagerTest, ReducedMotionFadesInPlace) {
     NotifyPanel* b = show("b", NotifyMode::info);
     EXPECT_EQ(b->pos(), QPoint(1108, 144)) << "shown where it rests";
     EXPECT_EQ(b->windowOpacity(), 0.0);
-    a->closeWithCode(0);
+    a->end(CardResult::accepted);
     const auto sample = [&] {
         if (a) {
             seenA.insert({a->x(), a->y()});

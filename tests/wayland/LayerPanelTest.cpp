@@ -130,7 +130,7 @@ TEST_F(LayerPanelTest, CardsSlideInRedrawTakeClicksAndCloseUp) {
     for (const auto& [id, mode] :
          {std::pair{"a", NotifyMode::alert}, {"c", NotifyMode::countdown}}) {
         manager.show(card(id, mode, 600), nullptr,
-                     [&](std::int64_t code) { results.push_back(code); });
+                     [&](CardResult code) { results.push_back(resultCode(code)); });
     }
     NotifyPanel* a = manager.panel("a");
     NotifyPanel* c = manager.panel("c");
@@ -324,7 +324,7 @@ TEST_F(LayerPanelTest, OneColumnOneOutput) {
     WindowManager manager(quick);
     const auto show = [&](const char* id) {
         manager.show(card(id, NotifyMode::info, 60), nullptr,
-                     [&](std::int64_t code) { results.push_back(code); });
+                     [&](CardResult code) { results.push_back(resultCode(code)); });
     };
     const auto rowAt = [&](int y) {
         return shotUntil([&](const QImage& s) { return !spans(s, false, y).empty(); })

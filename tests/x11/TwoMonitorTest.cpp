@@ -76,8 +76,8 @@ struct TwoMonitorTest : testing::Test {
         QTest::qWait(0);
     }
     QRect show(const QString& id) {
-        manager->show(card(id, NotifyMode::alert), nullptr, [this, id](std::int64_t code) {
-            results.push_back({id, code});
+        manager->show(card(id, NotifyMode::alert), nullptr, [this, id](CardResult code) {
+            results.push_back({id, resultCode(code)});
         });
         NotifyPanel* panel = manager->panel(id);
         return panel != nullptr ? panel->targetFrame() : QRect();

@@ -55,7 +55,7 @@ TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
     WindowManager manager(PanelTiming{30ms, 30ms, 30ms, 1000ms});
     for (const char* id : {"a", "b"}) {
         manager.show(card(id, NotifyMode::alert), nullptr,
-                     [&](std::int64_t code) { results.push_back(code); });
+                     [&](CardResult code) { results.push_back(resultCode(code)); });
     }
     NotifyPanel* b = manager.panel("b");
     ASSERT_TRUE(test::waitUntil([&] { return b->pos().x() == 1108; }));
@@ -137,7 +137,7 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     };
     {
         NotifyPanel composited(card("c", NotifyMode::alert), nullptr);
-        composited.slideIn(QRect(1108, 8, 320, 128));
+        composited.slideIn();
         EXPECT_TRUE(composited.testAttribute(Qt::WA_TranslucentBackground));
         EXPECT_TRUE(composited.mask().isEmpty());
         // Behind the card's rounded rectangle, in window coordinates.
@@ -149,7 +149,7 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     }
     xcb_destroy_window(c, owner);
     NotifyPanel shaped(card("s", NotifyMode::alert), nullptr);
-    shaped.slideIn(QRect(1108, 8, 320, 128));
+    shaped.slideIn();
     EXPECT_FALSE(shaped.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_FALSE(shaped.mask().isEmpty()) << "shaped to the rounded card";
     EXPECT_THAT(blur(shaped), HasSubstr("not found"));

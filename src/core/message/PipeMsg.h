@@ -40,6 +40,7 @@ struct PipeMsg {
 
     // The agent's events.
     static PipeMsg ready(const QString& id);
+    // `code`: how the card ended, as resultCode() gives it.
     static PipeMsg result(const QString& id, std::int64_t code);
     static PipeMsg pong();
     static PipeMsg heartbeat();

@@ -33,34 +33,32 @@ const ModeRow& modeNamed(const QString& name) {
 }
 
 // The request's variant when it names one of the four in any letter case, else the type's.
-QString resolveVariant(const std::optional<QString>& raw, const NotifyType& type) {
+const NotifyVariant* resolveVariant(const std::optional<QString>& raw, const NotifyType& type) {
     if (raw) {
         const QString lower = raw->toLower();
         if (NotifyVariant::exists(lower)) {
-            return lower;
+            return &NotifyVariant::named(lower);
         }
     }
-    return type.variant->name.toString();
+    return type.variant;
 }
 
 }  // namespace
 
 ShowConfig ShowConfig::from(const PipeMsg& m) {
-    const QString type = m.type ? m.type->toLower() : QStringLiteral("eye");
-    const NotifyType& kind = NotifyType::named(type);
+    const NotifyType& kind = NotifyType::named(m.type ? m.type->toLower() : QStringLiteral("eye"));
     const ModeRow& mode = modeNamed(m.mode ? m.mode->toLower() : QStringLiteral("countdown"));
 
     ShowConfig c;
     c.id = m.id.value_or(QString());
     c.mode = mode.mode;
-    c.notifyType = type;
+    c.type = &kind;
     c.locale = m.locale.value_or(QStringLiteral("vi-VN"));
     c.variant = resolveVariant(m.variant, kind);
 
     // A text given empty stays empty; only an absent one takes the default.
     const LocaleStrings ls = LocaleStrings::get(c.locale);
-    c.eyebrow = m.eyebrow.value_or(
-        ls.*(kind.eyebrow ? kind.eyebrow : NotifyVariant::named(c.variant).eyebrow));
+    c.eyebrow = m.eyebrow.value_or(ls.*(kind.eyebrow ? kind.eyebrow : c.variant->eyebrow));
     c.title = m.title.value_or(ls.*kind.title);
     c.message = m.message.value_or(ls.*kind.message);
     c.primary = m.primary.value_or(ls.*kind.accept);
@@ -70,8 +68,8 @@ ShowConfig ShowConfig::from(const PipeMsg& m) {
         c.detail = m.detail;
     }
 
-    c.placement = m.placement && m.placement->toLower() == u"elevated" ? QStringLiteral("elevated")
-                                                                       : QStringLiteral("default");
+    c.placement = m.placement && m.placement->toLower() == u"elevated" ? Placement::elevated
+                                                                       : Placement::normal;
     c.duration = m.duration.value_or(mode.duration);
     c.sound = m.sound.value_or(true);
     c.hold = m.hold.value_or(false);

@@ -4,25 +4,29 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/message/NotifyTypes.h"
 #include "core/message/PipeMsg.h"
 
 namespace wystrand {
 
 enum class NotifyMode { alert, info, countdown };
 
-// One card, fully resolved from a "show" request. Built on the socket thread, then copied by
-// value to the main thread.
+enum class Placement { normal, elevated };
+
+// One card, fully resolved from a "show" request: its type and variant are rows of their tables,
+// found once, and the card takes its glyph from the one and its colours from the other. Built on
+// the socket thread, then copied by value to the main thread.
 struct ShowConfig {
     QString id;
     NotifyMode mode = NotifyMode::countdown;
-    QString notifyType;  // lower case
-    QString locale;      // as the request wrote it
+    const NotifyType* type = &NotifyType::named(QString());
+    QString locale;  // as the request wrote it
     QString eyebrow, title, message, primary, secondary, skip;
     std::optional<QString> detail;  // absent or non-empty
-    QString placement;              // "default" or "elevated"
-    std::int64_t duration = 0;      // seconds
+    Placement placement = Placement::normal;
+    std::int64_t duration = 0;  // seconds
     bool sound = true;
-    QString variant;    // "warning", "achievement", "smart_suggestion" or "gentle_reminder"
+    const NotifyVariant* variant = &NotifyVariant::named(QString());
     bool hold = false;  // may wait while the person is busy or away
 
     // Never fails: what the request leaves out or does not recognise comes from the type, the

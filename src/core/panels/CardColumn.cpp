@@ -12,7 +12,7 @@ std::vector<int> heightsOf(const std::vector<ColumnEntry>& entries) {
     std::vector<int> heights;
     heights.reserve(entries.size());
     for (const ColumnEntry& e : entries) {
-        heights.push_back(e.height);
+        heights.push_back(e.frame.height());
     }
     return heights;
 }
@@ -21,9 +21,21 @@ std::vector<int> heightsOf(const std::vector<ColumnEntry>& entries) {
 
 QRect CardColumn::place(const QString& id, CardHandle card, NotifyMode mode,
                         const QRect& visibleFrame) {
+    Q_ASSERT(entries_.empty() || card > entries_.back().card);
     const QRect frame = nextFrame(visibleFrame, mode, heightsOf(entries_));
-    entries_.push_back({id, card, frame.height(), frame.y()});
+    entries_.push_back({id, card, frame});
     return frame;
+}
+
+std::optional<QRect> CardColumn::frameOf(CardHandle card) const {
+    // Entered in the order of their handles: a restack asks for every card it moves.
+    const auto it =
+        std::lower_bound(entries_.begin(), entries_.end(), card,
+                         [](const ColumnEntry& e, CardHandle wanted) { return e.card < wanted; });
+    if (it == entries_.end() || it->card != card) {
+        return std::nullopt;
+    }
+    return it->frame;
 }
 
 bool CardColumn::remove(CardHandle card) {
@@ -36,11 +48,11 @@ std::vector<ColumnMove> CardColumn::restack(const QRect& visibleFrame) {
     std::vector<ColumnMove> moves;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         ColumnEntry& e = entries_[i];
-        if (e.top == tops[i]) {
+        if (e.frame.y() == tops[i]) {
             continue;
         }
-        moves.push_back({e.card, tops[i], std::min(e.top, tops[i]) < bottom});
-        e.top = tops[i];
+        moves.push_back({e.card, tops[i], std::min(e.frame.y(), tops[i]) < bottom});
+        e.frame.moveTop(tops[i]);
     }
     return moves;
 }

@@ -5,13 +5,6 @@
 
 namespace wystrand {
 
-namespace {
-
-// What a card that never showed reports when dismissed: put off.
-constexpr std::int64_t dismissedCode = 2;
-
-}  // namespace
-
 void HoldingStack::show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
                         HeldCallback onHeld) {
     if (!config.hold ||
@@ -55,7 +48,7 @@ void HoldingStack::dismiss(const QString& id) {
     }
     for (const ResultCallback& onResult : ended) {
         if (onResult) {
-            onResult(dismissedCode);
+            onResult(CardResult::putOff);
         }
     }
     shown_.dismiss(id);
@@ -64,7 +57,7 @@ void HoldingStack::dismiss(const QString& id) {
 void HoldingStack::dismissAll() {
     for (Waiting& card : std::exchange(waiting_, {})) {
         if (card.onResult) {
-            card.onResult(dismissedCode);
+            card.onResult(CardResult::putOff);
         }
     }
     shown_.dismissAll();

@@ -19,7 +19,7 @@ public:
 
     void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
               HeldCallback onHeld = nullptr) override;
-    // A waiting card ends at once with code 2 and never shows.
+    // A waiting card ends at once, put off, and never shows.
     void dismiss(const QString& id) override;
     void dismissAll() override;
 

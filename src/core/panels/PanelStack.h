@@ -1,19 +1,21 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <functional>
 
+#include "core/message/CardResult.h"
 #include "core/message/ShowConfig.h"
 
 namespace wystrand {
 
-// What the socket link drives on the main thread. WindowManager implements it; an interface
-// so it can be replaced in tests of the link.
+// The stack of cards as the socket link drives it on the main thread: show a card, dismiss the
+// cards of an id, dismiss them all. WindowManager is the stack on screen and HoldingStack the
+// one in front of it that keeps some cards waiting; an interface so that tests of the link can
+// put a stack of their own in their place.
 class PanelStack {
 public:
     using ReadyCallback = std::function<void()>;
-    using ResultCallback = std::function<void(std::int64_t code)>;
+    using ResultCallback = std::function<void(CardResult result)>;
     using HeldCallback = std::function<void()>;
 
     virtual ~PanelStack() = default;

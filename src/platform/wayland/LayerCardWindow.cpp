@@ -2,18 +2,15 @@
 
 #include <wayland-client.h>
 
-#include <QCoreApplication>
 #include <QEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
 #include <algorithm>
 
-#include "core/card/CardGeometry.h"
 #include "core/card/SurfaceGeometry.h"
+#include "platform/wayland/FrameProbe.h"
 #include "platform/wayland/LayerWindowSystem.h"
 #include "protocols/fractional-scale-v1-client.h"
-#include "protocols/kde-blur-client.h"
 #include "protocols/viewporter-client.h"
 #include "protocols/wlr-layer-shell-unstable-v1-client.h"
 
@@ -25,11 +22,6 @@ using namespace std::chrono_literals;
 
 // Buffers in flight at most: one shown, one queued, one being drawn.
 constexpr std::size_t maxBuffers = 3;
-
-std::function<void()>& firstFrameObserver() {
-    static std::function<void()> observer;
-    return observer;
-}
 
 }  // namespace
 
@@ -44,7 +36,7 @@ struct LayerCardWindow::Listeners {
     static void closed(void* data, zwlr_layer_surface_v1*) {
         auto* self = static_cast<LayerCardWindow*>(data);
         self->destroySurface();
-        self->ended_ = true;
+        self->closed_ = true;
         // From the event loop: the card's close runs outside the compositor's dispatch.
         QTimer::singleShot(0, self, [self] {
             if (self->onLost_) {
@@ -71,9 +63,7 @@ struct LayerCardWindow::Listeners {
         wl_callback_destroy(callback);
         auto* self = static_cast<LayerCardWindow*>(data);
         self->frame_ = nullptr;
-        if (std::exchange(self->firstFramePending_, false) && firstFrameObserver()) {
-            firstFrameObserver()();
-        }
+        cardFrameShown();
         self->frameDone();
     }
     static constexpr wl_callback_listener frameListener{done};
@@ -86,14 +76,15 @@ struct LayerCardWindow::Listeners {
 
 LayerCardWindow::LayerCardWindow(LayerWindowSystem& system, QWidget& card,
                                  std::function<void()> onLost)
-    : system_(system), client_(system.client()), card_(card), onLost_(std::move(onLost)) {
+    : system_(system),
+      client_(system.client()),
+      card_(card),
+      onLost_(std::move(onLost)),
+      blur_(client_),
+      pointer_(card) {
     frameFallback_.setSingleShot(true);
     frameFallback_.setInterval(17ms);
     QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
-}
-
-void LayerCardWindow::observeFirstFrames(std::function<void()> observer) {
-    firstFrameObserver() = std::move(observer);
 }
 
 LayerCardWindow::~LayerCardWindow() {
@@ -113,13 +104,12 @@ QSize LayerCardWindow::logicalSize() const {
 }
 
 void LayerCardWindow::show(QPoint at, double opacity) {
-    pos_ = at;
     opacity_ = opacity;
     card_.move(at);
     card_.setWindowOpacity(opacity);
     // Shown on Qt's offscreen platform, so that the widgets lay out and repaint as usual.
     card_.show();
-    if (surface_ != nullptr || ended_) {
+    if (surface_ != nullptr || closed_) {
         return;
     }
     // Any repaint of the card or its parts means new pixels for the surface. The parts are
@@ -151,14 +141,15 @@ void LayerCardWindow::show(QPoint at, double opacity) {
     }
     client_.attach(surface_, this);
     scale_ = client_.outputs().scaleOf({});
-    applyBlur();
+    if (blur_.apply(surface_)) {
+        requestCommit();
+    }
     move(at);
     // The first commit carries no buffer; the configure that answers it allows one.
     wl_surface_commit(surface_);
 }
 
 void LayerCardWindow::move(QPoint to) {
-    pos_ = to;
     card_.move(to);
     requestCommit();
 }
@@ -173,43 +164,16 @@ void LayerCardWindow::setOpacity(double opacity) {
 }
 
 void LayerCardWindow::blurBehind(const QRect& region) {
-    blurRegion_ = region;
-    applyBlur();
-}
-
-void LayerCardWindow::applyBlur() {
-    org_kde_kwin_blur_manager* manager = client_.blurManager();
-    if (manager == nullptr || surface_ == nullptr) {
-        return;
+    blur_.setRegion(region);
+    if (blur_.apply(surface_)) {
+        requestCommit();
     }
-    const std::vector<QRect> bands = roundedRectBands(blurRegion_, cardCornerRadius);
-    if (bands.empty()) {
-        // No region at all would blur the whole surface.
-        if (blur_ != nullptr) {
-            org_kde_kwin_blur_manager_unset(manager, surface_);
-            org_kde_kwin_blur_release(std::exchange(blur_, nullptr));
-            requestCommit();
-        }
-        return;
-    }
-    if (blur_ == nullptr) {
-        blur_ = org_kde_kwin_blur_manager_create(manager, surface_);
-    }
-    wl_region* region = wl_compositor_create_region(client_.compositor());
-    for (const QRect& band : bands) {
-        wl_region_add(region, band.x(), band.y(), band.width(), band.height());
-    }
-    org_kde_kwin_blur_set_region(blur_, region);
-    wl_region_destroy(region);
-    // Takes effect with the surface's next commit.
-    org_kde_kwin_blur_commit(blur_);
-    requestCommit();
 }
 
 void LayerCardWindow::close() {
     card_.hide();
     destroySurface();
-    ended_ = true;
+    closed_ = true;
     onLost_ = nullptr;
 }
 
@@ -219,9 +183,7 @@ void LayerCardWindow::destroySurface() {
         wl_callback_destroy(frame_);
         frame_ = nullptr;
     }
-    if (blur_ != nullptr) {
-        org_kde_kwin_blur_release(std::exchange(blur_, nullptr));
-    }
+    blur_.release();
     if (viewport_ != nullptr) {
         wp_viewport_destroy(std::exchange(viewport_, nullptr));
     }
@@ -239,7 +201,7 @@ void LayerCardWindow::destroySurface() {
         surface_ = nullptr;
     }
     buffers_.clear();
-    grab_ = nullptr;
+    pointer_.forget();
     configured_ = false;
     wl_display_flush(client_.display());
 }
@@ -357,49 +319,15 @@ void LayerCardWindow::flushFrame() {
         wl_surface_attach(surface_, buffer->attach(), 0, 0);
         wl_surface_damage_buffer(surface_, 0, 0, content_.width(), content_.height());
         bufferDirty_ = false;
-        if (!std::exchange(drawnOnce_, true)) {
-            firstFramePending_ = true;
-        }
     }
     // The frame's origin is the anchored corner.
-    zwlr_layer_surface_v1_set_margin(layer_, pos_.y(), -(pos_.x() + card_.width()), 0, 0);
+    const QPoint at = card_.pos();
+    zwlr_layer_surface_v1_set_margin(layer_, at.y(), -(at.x() + card_.width()), 0, 0);
     frame_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frame_, &Listeners::frameListener, this);
     wl_surface_commit(surface_);
     commitDue_ = false;
     frameFallback_.start();
-}
-
-void LayerCardWindow::pointerMoved(QPointF at) {
-    pointer_ = at;
-    if (grab_) {
-        QMouseEvent move(QEvent::MouseMove, grab_->mapFrom(&card_, at), at, card_.mapToGlobal(at),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(grab_, &move);
-    }
-}
-
-void LayerCardWindow::pointerButton(Qt::MouseButton button, bool pressed) {
-    // The widget pressed keeps the pointer until the release, as with a real window.
-    if (pressed && !grab_) {
-        QWidget* target = card_.childAt(pointer_.toPoint());
-        grab_ = target != nullptr ? target : &card_;
-    }
-    QPointer<QWidget> target = grab_;
-    if (!target) {
-        return;
-    }
-    if (!pressed) {
-        grab_ = nullptr;
-    }
-    QMouseEvent event(pressed ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease,
-                      target->mapFrom(&card_, pointer_), pointer_, card_.mapToGlobal(pointer_),
-                      button, pressed ? Qt::MouseButtons(button) : Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &event);
-}
-
-void LayerCardWindow::pointerLeft() {
-    pointer_ = QPointF(-1, -1);
 }
 
 }  // namespace wystrand::wayland

@@ -2,19 +2,18 @@
 
 #include <QImage>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 #include <set>
 #include <vector>
 
 #include "platform/CardWindow.h"
+#include "platform/wayland/CardPointer.h"
 #include "platform/wayland/ShmBuffer.h"
+#include "platform/wayland/SurfaceBlur.h"
 #include "platform/wayland/WaylandClient.h"
 
 struct wl_output;
-
-struct org_kde_kwin_blur;
 struct wl_callback;
 struct wp_fractional_scale_v1;
 struct wp_viewport;
@@ -25,8 +24,8 @@ namespace wystrand::wayland {
 class LayerWindowSystem;
 
 // A card as a layer surface of its own on the overlay layer, anchored to the top right corner
-// of the room its output leaves, on the column's output. The card's frame becomes margins from
-// that corner, where the frame's coordinates start (see LayerWindowSystem).
+// of the room its output leaves, on the column's output. The card widget's position becomes
+// margins from that corner, where the frame's coordinates start (see LayerWindowSystem).
 // The widget is drawn into shared-memory buffers whenever it repaints or fades; moves are
 // margins alone. Pointer events go to the child widget under the pointer; the surface never
 // takes the keyboard. Where the compositor tells a fractional scale, the buffers are drawn at
@@ -52,13 +51,12 @@ public:
 
     // The pixels per logical pixel of the buffers drawn now.
     double pixelRatio() const;
-    // Told when the compositor has shown a card's first picture (its frame callback); for the
-    // benchmark, which times show to screen.
-    static void observeFirstFrames(std::function<void()> observer);
 
-    void pointerMoved(QPointF at) override;
-    void pointerButton(Qt::MouseButton button, bool pressed) override;
-    void pointerLeft() override;
+    void pointerMoved(QPointF at) override { pointer_.moved(at); }
+    void pointerButton(Qt::MouseButton button, bool pressed) override {
+        pointer_.button(button, pressed);
+    }
+    void pointerLeft() override { pointer_.left(); }
     void outputsChanged() override;
     void flushFrame() override;
 
@@ -69,7 +67,6 @@ protected:
 
 private:
     void destroySurface();
-    void applyBlur();
     void preferScale(int scale);
     QSize bufferPixels() const;
     void requestCommit();
@@ -84,15 +81,12 @@ private:
     std::function<void()> onLost_;
     wl_surface* surface_ = nullptr;
     zwlr_layer_surface_v1* layer_ = nullptr;
-    org_kde_kwin_blur* blur_ = nullptr;
     wp_fractional_scale_v1* fractional_ = nullptr;
     wp_viewport* viewport_ = nullptr;
     wl_callback* frame_ = nullptr;
     std::set<wl_output*> outputs_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
     QImage content_;  // the widget as last drawn, at pixelRatio()
-    QPoint pos_;
-    QRect blurRegion_;
     double opacity_ = 1.0;
     int scale_ = 1;           // the outputs' integer scale
     int preferredScale_ = 0;  // in 120ths, as the compositor last told; 0 before it has
@@ -101,14 +95,12 @@ private:
     bool bufferDirty_ = true;
     bool commitDue_ = false;
     bool rendering_ = false;
-    bool ended_ = false;
-    bool drawnOnce_ = false;
-    bool firstFramePending_ = false;
+    bool closed_ = false;  // by the card or by the compositor: no surface is made again
     // Frame callbacks stop while a surface is wholly off screen (sliding in from beyond the
     // edge): past one frame at 60 Hz the next commit goes out anyway.
     QTimer frameFallback_;
-    QPointer<QWidget> grab_;
-    QPointF pointer_;
+    SurfaceBlur blur_;
+    CardPointer pointer_;
 };
 
 }  // namespace wystrand::wayland

@@ -1,8 +1,11 @@
 #include "platform/x11/X11CardWindow.h"
 
 #include <QAccessible>
+#include <QBackingStore>
+#include <QPainter>
 #include <QWidget>
 
+#include "core/card/CardGeometry.h"
 #include "platform/x11/X11Window.h"
 
 namespace wystrand::x11 {
@@ -26,14 +29,28 @@ void X11CardWindow::makeNative() {
 
 void X11CardWindow::mapAhead() {
     makeNative();
-    // Mapped now, where it cannot be seen, so that a card's show only moves it into place: Qt's
-    // map waits for the X server twice, which was half of a show. With a screen reader
-    // listening, the map waits for the card instead, so that the window is announced once,
-    // with its card in it.
+    // Mapped now, where it cannot be seen, so that a card's show does not wait for Qt's map,
+    // which waits for the X server twice. With a screen reader listening, the map waits for the
+    // card instead, so that the window is announced once, with its card in it.
     if (!QAccessible::isActive()) {
         card_.setWindowOpacity(0.0);
         card_.show();
     }
+    // Its pixels made and touched too: a fresh shared-memory image takes its pages one fault at
+    // a time at the first paint. At the tallest card's size they serve every mode.
+    QBackingStore* store = card_.backingStore();
+    if (store == nullptr) {
+        return;
+    }
+    const QRect all(0, 0, cardWidth, tallestCardHeight);
+    store->resize(all.size());
+    store->beginPaint(all);
+    if (QPaintDevice* device = store->paintDevice()) {
+        QPainter painter(device);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(all, Qt::transparent);
+    }
+    store->endPaint();
 }
 
 void X11CardWindow::show(QPoint at, double opacity) {

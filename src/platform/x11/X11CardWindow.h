@@ -8,9 +8,11 @@ class QWidget;
 
 namespace wystrand::x11 {
 
-// A card as a top-level Qt window: an unmanaged notification window on xcb, a plain widget on
-// other Qt platforms (offscreen in tests). The native window is made when the card is first
-// shown or mapped ahead: one placed out of sight, below the screen, costs none until it comes up.
+// A card as a top-level Qt window: an unmanaged notification window on xcb. It is also the card
+// window of Qt's other platforms, among them the offscreen one every widget test runs on, where
+// the card is a plain top-level widget and the X11 steps are skipped. The native window is made
+// when the card is first shown or mapped ahead: one placed out of sight, below the screen, costs
+// none until it comes up.
 class X11CardWindow : public CardWindow {
 public:
     explicit X11CardWindow(QWidget& card) : card_(card) {}

@@ -7,8 +7,8 @@ namespace wystrand {
 
 // The fonts a card draws with, made once per size and weight and kept with their font engines
 // loaded. Qt frees an engine as soon as no font holds it, so without these every card would
-// match and open its fonts again (fontconfig, FreeType and the colour emoji font), which cost
-// more than the rest of building the card. A change of the desktop's font is followed.
+// match and open its fonts again (fontconfig, FreeType and the colour emoji font), the costliest
+// step of building a card. A change of the desktop's font is followed.
 QFont cardFont(int pixelSize, QFont::Weight weight,
                QFontDatabase::SystemFont kind = QFontDatabase::GeneralFont);
 

@@ -10,9 +10,6 @@ namespace wystrand {
 
 namespace {
 
-// Wide enough for any single line.
-constexpr qreal unboundedWidth = 1e6;
-
 // The last allowed line of a text that goes on: as much of it as fits, then an ellipsis.
 QString elideLastLine(const QString& own, QString rest, qreal width, const QFont& font) {
     const QFontMetricsF metrics(font);
@@ -27,68 +24,17 @@ QString elideLastLine(const QString& own, QString rest, qreal width, const QFont
     return metrics.elidedText(rest, Qt::ElideRight, width);
 }
 
-}  // namespace
-
-ElidedTextLabel::ElidedTextLabel(const QString& text, int maxLines, QWidget* parent)
-    : QLabel(parent), maxLines_(maxLines) {
-    setTextFormat(Qt::PlainText);
-    setText(text);
-    setWordWrap(true);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
-}
-
-void ElidedTextLabel::dropStaleLayouts() const {
-    if (laidOutText_ != text() || laidOutFont_ != font()) {
-        laidOutText_ = text();
-        laidOutFont_ = font();
-        layouts_.clear();
-        natural_.reset();
-    }
-}
-
-const ElidedTextLabel::LaidOut& ElidedTextLabel::natural() const {
-    dropStaleLayouts();
-    if (!natural_) {
-        natural_ = layoutLines(unboundedWidth);
-    }
-    return *natural_;
-}
-
-const std::vector<ElidedTextLabel::Line>& ElidedTextLabel::lines(int width) const {
-    // Where the whole text fits unwrapped, its lines are those of the natural layout: shaping
-    // the text was most of a card's layout time.
-    if (const LaidOut& whole = natural(); !whole.cut && width >= whole.naturalWidth) {
-        return whole.lines;
-    }
-    return layouts_.get(width, [&] { return layoutLines(width).lines; });
-}
-
-ElidedTextLabel::LaidOut ElidedTextLabel::layoutLines(qreal width) const {
-    // Cards come and go with the same few texts: a reminder's title and message, the eyebrow.
-    // Shaping a text was the larger part of building a card, so the last layouts are kept for
-    // every label, whichever card it is on. A card has up to four labels; a few cards' worth.
-    struct Key {
-        QString text;
-        QFont font;
-        int maxLines;
-        qreal width;
-        bool operator==(const Key&) const = default;
-    };
-    static RecentlyUsed<Key, LaidOut, 32> shaped;
-    return shaped.get(Key{text(), font(), maxLines_, width}, [&] { return shapeLines(width); });
-}
-
-ElidedTextLabel::LaidOut ElidedTextLabel::shapeLines(qreal width) const {
-    LaidOut out;
-    std::vector<Line>& lines = out.lines;
-    if (text().isEmpty()) {
+TextLines shapeLines(const QString& text, const QFont& font, int maxLines, qreal width) {
+    TextLines out;
+    std::vector<TextLines::Line>& lines = out.lines;
+    if (text.isEmpty()) {
         return out;
     }
     // QTextLayout breaks lines only at U+2028; a typed line feed must become one.
-    QString source = text();
+    QString source = text;
     source.replace(QLatin1Char('\n'), QChar::LineSeparator);
 
-    QTextLayout layout(source, font());
+    QTextLayout layout(source, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -99,9 +45,9 @@ ElidedTextLabel::LaidOut ElidedTextLabel::shapeLines(qreal width) const {
         line.setLineWidth(lineWidth);
         widest = std::max(widest, line.naturalTextWidth());
         QString shown = source.mid(line.textStart(), line.textLength());
-        const bool lastAllowed = maxLines_ > 0 && static_cast<int>(lines.size()) == maxLines_ - 1;
+        const bool lastAllowed = maxLines > 0 && static_cast<int>(lines.size()) == maxLines - 1;
         if (lastAllowed && line.textStart() + line.textLength() < source.size()) {
-            shown = elideLastLine(shown, source.mid(line.textStart()), lineWidth, font());
+            shown = elideLastLine(shown, source.mid(line.textStart()), lineWidth, font);
             out.cut = true;
         }
         shown.remove(QChar::LineSeparator);
@@ -113,6 +59,20 @@ ElidedTextLabel::LaidOut ElidedTextLabel::shapeLines(qreal width) const {
     layout.endLayout();
     out.naturalWidth = static_cast<int>(std::ceil(widest));
     return out;
+}
+
+}  // namespace
+
+ElidedTextLabel::ElidedTextLabel(const QString& text, int maxLines, QWidget* parent)
+    : QLabel(parent), layouts_(maxLines, shapeLines) {
+    setTextFormat(Qt::PlainText);
+    setText(text);
+    setWordWrap(true);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+}
+
+const std::vector<TextLines::Line>& ElidedTextLabel::lines(int width) const {
+    return layouts_.lines(text(), font(), width);
 }
 
 int ElidedTextLabel::marginsHeight() const {
@@ -127,7 +87,7 @@ int ElidedTextLabel::marginsWidth() const {
 
 int ElidedTextLabel::heightForWidth(int width) const {
     qreal height = 0;
-    for (const Line& line : lines(width - marginsWidth())) {
+    for (const TextLines::Line& line : lines(width - marginsWidth())) {
         height += line.height;
     }
     return static_cast<int>(std::ceil(height)) + marginsHeight();
@@ -136,7 +96,7 @@ int ElidedTextLabel::heightForWidth(int width) const {
 // The widest typed line, unwrapped, measured as the layout will draw it (letter spacing
 // included), so that a label given this width does not wrap.
 QSize ElidedTextLabel::sizeHint() const {
-    const int w = natural().naturalWidth + marginsWidth();
+    const int w = layouts_.natural(text(), font()).naturalWidth + marginsWidth();
     return {w, heightForWidth(w)};
 }
 
@@ -146,7 +106,7 @@ QSize ElidedTextLabel::minimumSizeHint() const {
 
 QStringList ElidedTextLabel::shownLines(int width) const {
     QStringList texts;
-    for (const Line& line : lines(width)) {
+    for (const TextLines::Line& line : lines(width)) {
         texts.append(line.text);
     }
     return texts;
@@ -158,7 +118,7 @@ void ElidedTextLabel::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(foregroundRole()));
     const QRect area = contentsRect();
     qreal y = area.top();
-    for (const Line& line : lines(area.width())) {
+    for (const TextLines::Line& line : lines(area.width())) {
         painter.drawText(QPointF(area.left(), y + line.ascent), line.text);
         y += line.height;
     }

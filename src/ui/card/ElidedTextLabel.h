@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QFont>
 #include <QLabel>
 #include <QStringList>
-#include <optional>
 #include <vector>
 
-#include "ui/card/RecentlyUsed.h"
+#include "ui/card/TextLayoutCache.h"
 
 namespace wystrand {
 
@@ -29,35 +27,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Line {
-        QString text;
-        qreal ascent = 0;
-        qreal height = 0;
-    };
-    struct LaidOut {
-        std::vector<Line> lines;
-        int naturalWidth = 0;  // of the widest line, rounded up
-        bool cut = false;      // the last allowed line ends with an ellipsis
-    };
-    // Laid out once per width: the layout system asks for the same widths again and again, and
-    // each paint too. Text and font are compared at every call, so a change cannot go stale.
-    const std::vector<Line>& lines(int width) const;
-    // The text unwrapped: its natural size, and its lines at any width at least as wide.
-    const LaidOut& natural() const;
-    void dropStaleLayouts() const;
-    // The text's lines at `width`, from the layouts kept for every label or newly shaped.
-    LaidOut layoutLines(qreal width) const;
-    LaidOut shapeLines(qreal width) const;
+    const std::vector<TextLines::Line>& lines(int width) const;
     int marginsHeight() const;
     int marginsWidth() const;
 
-    int maxLines_;
-    mutable QString laidOutText_;
-    mutable QFont laidOutFont_;
-    mutable std::optional<LaidOut> natural_;
-    // By width: a card asks for two or three; a resized label for more, of which the last few
-    // are kept.
-    mutable RecentlyUsed<int, std::vector<Line>, 4> layouts_;
+    // The layout system asks for the same widths again and again, and each paint too.
+    mutable TextLayoutCache layouts_;
 };
 
 }  // namespace wystrand

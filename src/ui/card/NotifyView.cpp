@@ -3,32 +3,25 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
-#include <QTransform>
 #include <QVBoxLayout>
-#include <cmath>
 
 #include "core/card/CardGeometry.h"
-#include "core/message/Theme.h"
+#include "ui/card/CardChrome.h"
 #include "ui/card/CardFonts.h"
 #include "ui/card/CardParts.h"
 #include "ui/card/ElidedTextLabel.h"
 #include "ui/card/PlainButton.h"
-#include "ui/card/RecentlyUsed.h"
 #include "ui/card/TimerDelay.h"
 
 namespace wystrand {
 
 namespace {
 
-constexpr qreal borderWidth = 0.5;
-
 // No card can show more than a few hundred characters of one text, and laying out a longer one
-// only costs time on the main thread: a 4 MiB message held it for seconds. The cut keeps a
-// surrogate pair whole and ends with an ellipsis, so the label still marks the text as cut.
+// would hold the main thread for as long as the text is long. The cut keeps a surrogate pair
+// whole and ends with an ellipsis, so the label still marks the text as cut.
 constexpr qsizetype maxShownLength = 2048;
 
 QString onCard(const QString& text) {
@@ -60,46 +53,6 @@ void setForeground(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
 }
 
-// The card's rounded background and its border, the stroke wholly inside the shape.
-void paintChrome(QPainter& painter, const QRectF& bounds, const QColor& background,
-                 const QColor& border) {
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(bounds, cardCornerRadius, cardCornerRadius);
-    painter.fillPath(card, background);
-
-    const qreal inset = borderWidth / 2;
-    QPainterPath edge;
-    edge.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), cardCornerRadius - inset,
-                        cardCornerRadius - inset);
-    painter.setPen(QPen(border, borderWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(edge);
-}
-
-// The chrome drawn once per size, look and pixel ratio: stroking the thin antialiased edge
-// cost more than all the rest of a card's paint. Cards of one mode and look share an image.
-QImage chromeImage(QSize size, const QColor& background, const QColor& border, qreal ratio) {
-    struct Key {
-        QSize size;
-        QColor background;
-        QColor border;
-        qreal ratio;
-        bool operator==(const Key&) const = default;
-    };
-    // Three modes in two looks, and a few overflowing sizes.
-    static RecentlyUsed<Key, QImage, 8> made;
-    return made.get(Key{size, background, border, ratio}, [&] {
-        QImage image(size * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        paintChrome(painter, QRectF(QPointF(), size), background, border);
-        painter.end();
-        return image;
-    });
-}
-
 }  // namespace
 
 QString clockText(std::int64_t seconds) {
@@ -114,14 +67,15 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
       onResult_(std::move(onResult)),
       second_(second),
       secondsLeft_(std::max<std::int64_t>(config.duration, 1)) {
-    const VariantTheme theme = VariantTheme::get(config_.variant);
-    accent_ = toColor(theme.accent);
-    tint_ = toColor(theme.tint);
+    accent_ = toColor(config_.variant->theme.accent);
+    tint_ = toColor(config_.variant->theme.tint);
 
     displayTimer_.setSingleShot(true);
     displayTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&displayTimer_, &QTimer::timeout, this,
-            [this] { send(config_.mode == NotifyMode::alert ? 2 : 0); });
+    // An alert left unanswered is put off; any other card has run its course.
+    connect(&displayTimer_, &QTimer::timeout, this, [this] {
+        end(config_.mode == NotifyMode::alert ? CardResult::putOff : CardResult::accepted);
+    });
     tickTimer_.setSingleShot(true);
     tickTimer_.setTimerType(Qt::PreciseTimer);
     connect(&tickTimer_, &QTimer::timeout, this, &NotifyView::countdownStep);
@@ -175,7 +129,7 @@ QLayout* NotifyView::buildContentRow() {
                             config_.mode == NotifyMode::info ? cardPadding : contentBottomPadding);
     row->setSpacing(contentSpacing);
 
-    auto* tile = new GlyphTile(typeEmoji(config_.notifyType), withOpacity(tint_, 0.6), this);
+    auto* tile = new GlyphTile(config_.type->glyph.toString(), withOpacity(tint_, 0.6), this);
     tile->setObjectName(QStringLiteral("glyph"));
     row->addWidget(tile, 0, Qt::AlignTop);
 
@@ -209,19 +163,15 @@ QLayout* NotifyView::buildAlertButtons() {
     row->setContentsMargins(cardPadding, buttonRowPadding, cardPadding, buttonRowPadding);
     row->setSpacing(buttonSpacing);
 
-    auto* secondary = new PlainButton(onCard(config_.secondary), this);
-    secondary->setObjectName(QStringLiteral("secondary"));
-    secondary->setFont(cardFont(12, QFont::Normal));
+    auto* secondary = endingButton(QStringLiteral("secondary"), config_.secondary, 12,
+                                   QFont::Normal, CardResult::putOff);
     followLook(secondary, LabelLevel::secondary);
-    connect(secondary, &QAbstractButton::clicked, this, [this] { send(2); });
     row->addWidget(secondary, 0, Qt::AlignVCenter);
     row->addStretch(1);
 
-    auto* primary = new PlainButton(onCard(config_.primary));
-    primary->setObjectName(QStringLiteral("primary"));
-    primary->setFont(cardFont(12, QFont::DemiBold));
+    auto* primary = endingButton(QStringLiteral("primary"), config_.primary, 12, QFont::DemiBold,
+                                 CardResult::accepted);
     setForeground(primary, Qt::white);
-    connect(primary, &QAbstractButton::clicked, this, [this] { send(0); });
     row->addWidget(new CapsuleFrame(primary, accent_,
                                     QMargins(capsuleHorizontalPadding, capsuleVerticalPadding,
                                              capsuleHorizontalPadding, capsuleVerticalPadding),
@@ -241,14 +191,21 @@ QLayout* NotifyView::buildCountdownSection() {
 
     auto* skipRow = new QHBoxLayout;
     skipRow->addStretch(1);
-    auto* skip = new PlainButton(onCard(config_.skip), this);
-    skip->setObjectName(QStringLiteral("skip"));
-    skip->setFont(cardFont(11, QFont::Normal));
+    auto* skip =
+        endingButton(QStringLiteral("skip"), config_.skip, 11, QFont::Normal, CardResult::putOff);
     followLook(skip, LabelLevel::tertiary);
-    connect(skip, &QAbstractButton::clicked, this, [this] { send(2); });
     skipRow->addWidget(skip, 0, Qt::AlignVCenter);
     section->addLayout(skipRow);
     return section;
+}
+
+QWidget* NotifyView::endingButton(const QString& name, const QString& label, int pixelSize,
+                                  QFont::Weight weight, CardResult result) {
+    auto* button = new PlainButton(onCard(label), this);
+    button->setObjectName(name);
+    button->setFont(cardFont(pixelSize, weight));
+    connect(button, &QAbstractButton::clicked, this, [this, result] { end(result); });
+    return button;
 }
 
 void NotifyView::setTranslucent(bool translucent) {
@@ -305,20 +262,8 @@ void NotifyView::showEvent(QShowEvent* event) {
 
 void NotifyView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect bounds = visibleCard_.value_or(rect());
-    const QColor background = toColor(look_.backgroundFor(translucent_));
-    const QColor border = toColor(look_.border);
-    // The scale to the device's pixels: the screen's ratio, or the target image's when the card
-    // is rendered into one. An image at a fractional or uneven scale would not meet the
-    // device's pixels; there the chrome is drawn as is.
-    const QTransform toDevice = painter.deviceTransform();
-    const qreal ratio = toDevice.m11();
-    if (toDevice.type() > QTransform::TxScale || toDevice.m22() != ratio || ratio < 1 ||
-        ratio != std::floor(ratio)) {
-        paintChrome(painter, QRectF(bounds), background, border);
-        return;
-    }
-    painter.drawImage(bounds.topLeft(), chromeImage(bounds.size(), background, border, ratio));
+    paintCardChrome(painter, visibleCard_.value_or(rect()),
+                    toColor(look_.backgroundFor(translucent_)), toColor(look_.border));
 }
 
 void NotifyView::startTimers() {
@@ -345,25 +290,24 @@ void NotifyView::tickCountdown() {
 }
 
 void NotifyView::countdownStep() {
-    if (dismissed_) {
-        return;
-    }
     if (secondsLeft_ >= 2) {
         --secondsLeft_;
         clock_->setText(clockText(secondsLeft_));
         tickCountdown();
         return;
     }
-    send(0);
+    end(CardResult::accepted);
 }
 
-void NotifyView::send(std::int64_t code) {
-    if (dismissed_) {
+void NotifyView::end(CardResult result) {
+    if (ended_) {
         return;
     }
-    dismissed_ = true;
+    ended_ = true;
+    displayTimer_.stop();
+    tickTimer_.stop();
     if (onResult_) {
-        onResult_(code);
+        onResult_(result);
     }
 }
 

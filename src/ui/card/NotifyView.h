@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/look/CardLook.h"
+#include "core/message/CardResult.h"
 #include "core/message/ShowConfig.h"
 #include "ui/card/TimerDelay.h"
 
@@ -22,16 +23,19 @@ class Divider;
 // The countdown clock text: whole minutes (never folded into hours) and seconds, "%02d:%02d".
 QString clockText(std::int64_t seconds);
 
-// The content of one card: header, glyph tile, texts and the mode's controls. It reports one
-// result code through onResult when a button, its display timer or its countdown ends it:
-// 0 for the accepting action or a card that ran its course, 2 for one put off or skipped.
+// The card itself: what it says (header, glyph tile, texts), its buttons and timers, and how it
+// ended. NotifyPanel is the card's place on screen, which hosts this view and moves it; the
+// card window is the window system's side of the panel.
+//
+// A card ends once: by a button, its display timer or its countdown, or from outside through
+// end(). The first end is the only one; onResult hears it, and nothing of the card runs after.
 //
 // Children carry object names for tests and the accessible view: "eyebrow", "clock", "glyph",
 // "title", "message", "detail", "primary", "secondary", "skip", "progress", "divider".
 class NotifyView : public QWidget {
     Q_OBJECT
 public:
-    using ResultCallback = std::function<void(std::int64_t code)>;
+    using ResultCallback = std::function<void(CardResult result)>;
 
     // `second` is the length of one second of display time and countdown.
     NotifyView(const ShowConfig& config, ResultCallback onResult,
@@ -54,6 +58,10 @@ public:
     // earlier from a host that keeps the card unmapped, whose time runs all the same.
     void startTimers();
 
+    // Ends the card with `result`, unless it has ended already.
+    void end(CardResult result);
+    bool ended() const { return ended_; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -66,7 +74,9 @@ private:
 
     void tickCountdown();
     void countdownStep();
-    void send(std::int64_t code);
+    // A text button that ends the card with `result` when clicked.
+    QWidget* endingButton(const QString& name, const QString& label, int pixelSize,
+                          QFont::Weight weight, CardResult result);
     // The widget is drawn in the look's label colour of `level`, now and at every change.
     void followLook(QWidget* widget, LabelLevel level);
 
@@ -74,7 +84,7 @@ private:
     ResultCallback onResult_;
     std::chrono::milliseconds second_;
     std::int64_t secondsLeft_;
-    bool dismissed_ = false;
+    bool ended_ = false;
     bool armed_ = false;
     bool translucent_ = false;
     std::optional<QRect> visibleCard_;

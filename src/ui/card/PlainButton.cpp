@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "ui/card/RecentlyUsed.h"
+#include "ui/card/TextLayoutCache.h"
 
 namespace wystrand {
 
@@ -22,17 +22,7 @@ PlainButton::PlainButton(const QString& label, QWidget* parent) : QAbstractButto
 }
 
 QSize PlainButton::sizeHint() const {
-    // Every card asks for the size of the same few button labels; measuring one shapes it.
-    struct Key {
-        QString text;
-        QFont font;
-        bool operator==(const Key&) const = default;
-    };
-    static RecentlyUsed<Key, QSize, 16> measured;
-    return measured.get(Key{text(), font()}, [&] {
-        const QFontMetrics metrics(font());
-        return QSize(metrics.size(textFlags, text()).width(), metrics.height());
-    });
+    return singleLineSize(text(), font(), textFlags);
 }
 
 QSize PlainButton::minimumSizeHint() const {

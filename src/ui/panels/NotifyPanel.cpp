@@ -1,7 +1,5 @@
 #include "ui/panels/NotifyPanel.h"
 
-#include <QBackingStore>
-#include <QPainter>
 #include <QPainterPath>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
@@ -33,7 +31,7 @@ NotifyPanel::NotifyPanel(PanelTiming timing, WindowSystem& windows)
     // Lost by the window system (its output went): ends as if dismissed.
     window_ = windows.createCardWindow(*this, [panel = QPointer<NotifyPanel>(this)] {
         if (panel) {
-            panel->closeWithCode(2);
+            panel->end(CardResult::putOff);
         }
     });
     // Translucency needs an ARGB visual, chosen when the native window is created.
@@ -46,21 +44,8 @@ NotifyPanel::NotifyPanel(PanelTiming timing, WindowSystem& windows)
     move(-30000, -30000);
 }
 
-void NotifyPanel::prepareAhead() {
+void NotifyPanel::mapAhead() {
     window_->mapAhead();
-    QBackingStore* store = backingStore();
-    if (store == nullptr) {
-        return;
-    }
-    const QRect all(0, 0, cardWidth, tallestCardHeight);
-    store->resize(all.size());
-    store->beginPaint(all);
-    if (QPaintDevice* device = store->paintDevice()) {
-        QPainter painter(device);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(all, Qt::transparent);
-    }
-    store->endPaint();
 }
 
 NotifyPanel::~NotifyPanel() = default;
@@ -94,8 +79,9 @@ NotifyPanel::NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelT
     build(config, std::move(onClose));
 }
 
-void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose) {
+void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose, RestingFrame rest) {
     onClose_ = std::move(onClose);
+    rest_ = std::move(rest);
     setFixedSize(cardWidth, cardHeight(config.mode));
     embed(config);
     if (composited_) {
@@ -106,9 +92,9 @@ void NotifyPanel::build(const ShowConfig& config, CloseCallback onClose) {
 void NotifyPanel::embed(const ShowConfig& config) {
     view_ = new NotifyView(
         config,
-        [panel = QPointer<NotifyPanel>(this)](std::int64_t code) {
+        [panel = QPointer<NotifyPanel>(this)](CardResult result) {
             if (panel) {
-                panel->closeWithCode(code);
+                panel->slideOut(result);
             }
         },
         timing_.second, this);
@@ -132,8 +118,13 @@ void NotifyPanel::embed(const ShowConfig& config) {
     view_->show();
 }
 
-void NotifyPanel::slideIn(const QRect& to) {
-    targetFrame_ = to;
+QRect NotifyPanel::targetFrame() const {
+    const std::optional<QRect> rest = rest_ ? rest_() : std::nullopt;
+    return rest.value_or(geometry());
+}
+
+void NotifyPanel::slideIn() {
+    const QRect to = targetFrame();
     window_->show(QPoint(to.x() + slideOffset(), to.y()), 0.0);
     startMove(to.topLeft(), timing_.slideIn, easeOut());
 
@@ -145,28 +136,31 @@ void NotifyPanel::slideIn(const QRect& to) {
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void NotifyPanel::placeAt(const QRect& to) {
-    targetFrame_ = to;
+void NotifyPanel::placeUnseen() {
+    const QPoint at = targetFrame().topLeft();
     // A window already mapped (one made ahead of its card) goes where it belongs. Any other
     // waits unmapped until a restack brings it up: a burst's cards below the screen's bottom
     // edge would each cost a map, and pixels, that nobody sees. Its time runs meanwhile.
     if (isVisible()) {
-        window_->show(to.topLeft(), windowOpacity());
+        window_->show(at, windowOpacity());
     } else {
-        move(to.topLeft());
+        move(at);
         view_->startTimers();
     }
 }
 
-void NotifyPanel::animateTo(int y) {
-    // A restack asks every card to move; a faded one that stays put would blink.
-    if (reducedMotion_ && y == targetFrame_.y()) {
+void NotifyPanel::moveToRest(bool animate) {
+    const QPoint to = targetFrame().topLeft();
+    if (!animate) {
+        if (move_) {
+            move_->stop();
+        }
+        setCardPos(to);
         return;
     }
     reveal();
-    targetFrame_.moveTop(y);
-    startMove(targetFrame_.topLeft(), timing_.move, reducedMotion_ ? jumpHalfway() : easeOut());
-    if (!reducedMotion_ || dismissed_) {
+    startMove(to, timing_.move, reducedMotion_ ? jumpHalfway() : easeOut());
+    if (!reducedMotion_ || view_->ended()) {
         return;
     }
     // Out and back in, changing place while unseen; a closing card's own fade goes on instead.
@@ -181,19 +175,14 @@ void NotifyPanel::animateTo(int y) {
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void NotifyPanel::jumpTo(int y) {
-    targetFrame_.moveTop(y);
-    if (move_) {
-        move_->stop();
+void NotifyPanel::end(CardResult result) {
+    // An empty window made ahead has no card to end.
+    if (view_ != nullptr) {
+        view_->end(result);
     }
-    setCardPos(targetFrame_.topLeft());
 }
 
-void NotifyPanel::closeWithCode(std::int64_t code) {
-    if (dismissed_) {
-        return;
-    }
-    dismissed_ = true;
+void NotifyPanel::slideOut(CardResult result) {
     CloseCallback onClose = std::exchange(onClose_, nullptr);
 
     if (fadeIn_) {
@@ -202,7 +191,8 @@ void NotifyPanel::closeWithCode(std::int64_t code) {
     // Unmapped (a burst's cards below the screen's bottom edge) the slide-out would only cost
     // window moves.
     if (isVisible()) {
-        startMove(QPoint(targetFrame_.x() + slideOffset(), targetFrame_.y()), timing_.close,
+        const QRect rest = targetFrame();
+        startMove(QPoint(rest.x() + slideOffset(), rest.y()), timing_.close,
                   reducedMotion_ ? jumpHalfway() : easeIn());
     }
 
@@ -217,7 +207,7 @@ void NotifyPanel::closeWithCode(std::int64_t code) {
     // Queued, so that the owner never hears inside the call that started the close.
     connect(
         group, &QAbstractAnimation::finished, this,
-        [this, code, onClose = std::move(onClose)] { finishClose(code, onClose); },
+        [this, result, onClose = std::move(onClose)] { finishClose(result, onClose); },
         Qt::QueuedConnection);
     group->start(QAbstractAnimation::DeleteWhenStopped);
 }
@@ -240,11 +230,11 @@ int NotifyPanel::slideOffset() const {
     return reducedMotion_ ? 0 : slideDistance;
 }
 
-void NotifyPanel::finishClose(std::int64_t code, const CloseCallback& onClose) {
+void NotifyPanel::finishClose(CardResult result, const CloseCallback& onClose) {
     window_->close();
     close();
     if (onClose) {
-        onClose(code);
+        onClose(result);
     }
     deleteLater();
 }

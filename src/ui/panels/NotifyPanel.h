@@ -3,10 +3,11 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
-#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "core/message/CardResult.h"
 #include "core/message/ShowConfig.h"
 #include "platform/WindowSystem.h"
 #include "ui/panels/PanelTiming.h"
@@ -18,9 +19,11 @@ namespace wystrand {
 class CardWindow;
 class NotifyView;
 
-// The window of one card: frameless, never focused, above other windows, out of task bars.
-// It slides in from the right, moves vertically when the column restacks, and closes once:
-// it slides out, closes the window, tells its owner the code, then deletes itself.
+// The card's place on screen: the top-level widget that hosts one NotifyView (the card itself)
+// and moves it, and hands each position and opacity to its card window (the window system's
+// side). Frameless, never focused, above other windows, out of task bars. It slides in from the
+// right, moves vertically when the column restacks, and closes when its view ends: it slides
+// out, closes the window, tells its owner the result, then deletes itself.
 class NotifyPanel : public QWidget {
     Q_OBJECT
     // What the motions animate; each value goes to the window system through the card's
@@ -28,40 +31,41 @@ class NotifyPanel : public QWidget {
     Q_PROPERTY(QPoint cardPos READ pos WRITE setCardPos)
     Q_PROPERTY(qreal cardOpacity READ windowOpacity WRITE setCardOpacity)
 public:
-    using CloseCallback = std::function<void(std::int64_t code)>;
+    using CloseCallback = std::function<void(CardResult result)>;
+    // Where the card rests, or is moving to: its column's to say, and asked at each motion
+    // rather than kept here. Nothing once the card has left the column.
+    using RestingFrame = std::function<std::optional<QRect>()>;
 
+    // A card on its own, resting where it is (the gallery renders one).
     NotifyPanel(const ShowConfig& config, CloseCallback onClose, PanelTiming timing = {},
                 WindowSystem& windows = windowSystem());
     // An empty card window: build() fills it.
     NotifyPanel(PanelTiming timing, WindowSystem& windows);
     ~NotifyPanel() override;
-    // Readies a window made while no card waits, so that the next card's show is short:
-    //  - on X11 maps it, out of sight: Qt's map waits for the X server twice, which was half of
-    //    a show;
-    //  - makes and touches its pixels: a fresh shared-memory image takes its pages one fault at
-    //    a time at the first paint, which was most of the time from a card's map to its first
-    //    drawing. Made at the tallest card's size, they serve every mode.
-    // A burst's windows skip this: each maps once, in place, with its card in it.
-    void prepareAhead();
-    // Fills an empty window with the card of `config`; once, before slideIn().
-    void build(const ShowConfig& config, CloseCallback onClose);
+    // For an empty window made ahead of its card (WindowAhead): readied by the window system,
+    // out of sight (CardWindow::mapAhead).
+    void mapAhead();
+    // Fills an empty window with the card of `config`, resting where `rest` says; once, before
+    // slideIn().
+    void build(const ShowConfig& config, CloseCallback onClose, RestingFrame rest = nullptr);
 
-    void slideIn(const QRect& to);
-    // Places the card at `to` without the motion, for a card placed where nobody sees it; it
-    // is mapped when a move or a raise brings it up.
-    void placeAt(const QRect& to);
-    void animateTo(int y);
-    // The same move without the motion, for a card nobody sees travel.
-    void jumpTo(int y);
-    // Effective once; later calls and their codes are dropped.
-    void closeWithCode(std::int64_t code);
+    // Slides the card in from the right to where it rests.
+    void slideIn();
+    // Places the card where it rests without the motion, for a card placed where nobody sees it;
+    // it is mapped when a move or a raise brings it up.
+    void placeUnseen();
+    // Moves the card to where it now rests: with the motion, or at once for a card nobody sees
+    // travel.
+    void moveToRest(bool animate);
+    // Ends the card with `result`, as if from its view; nothing once it has ended.
+    void end(CardResult result);
 
     // With reduced motion the card fades where it is instead of sliding. Every motion keeps its
     // length, so the card is ready and ends exactly when it would have.
     void setReducedMotion(bool reduced) { reducedMotion_ = reduced; }
 
     // Where the card rests, or is moving to.
-    QRect targetFrame() const { return targetFrame_; }
+    QRect targetFrame() const;
     NotifyView* view() const { return view_; }
 
     // Above windows mapped since the card was shown; a card placed out of sight is mapped.
@@ -74,12 +78,13 @@ private:
     void setCardOpacity(qreal opacity);
     void startMove(QPoint to, std::chrono::milliseconds length, const QEasingCurve& curve);
     int slideOffset() const;
-    void finishClose(std::int64_t code, const CloseCallback& onClose);
+    // The view has ended: the card slides out, then its owner hears.
+    void slideOut(CardResult result);
+    void finishClose(CardResult result, const CloseCallback& onClose);
 
     PanelTiming timing_;
-    QRect targetFrame_;
+    RestingFrame rest_;
     CloseCallback onClose_;
-    bool dismissed_ = false;
     bool composited_ = false;
     std::unique_ptr<CardWindow> window_;
     bool reducedMotion_ = false;

@@ -1,9 +1,6 @@
 #include "ui/panels/WindowManager.h"
 
 #include <utility>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "core/panels/StackLayout.h"
 #include "ui/card/NotifyView.h"
@@ -11,54 +8,22 @@
 
 namespace wystrand {
 
-namespace {
-
-constexpr std::chrono::milliseconds spareDelay{50};
-
-}  // namespace
-
-WindowManager::WindowManager(PanelTiming timing, QObject* parent, ReleaseMemory releaseMemory,
-                             WindowSystem& windows)
-    : QObject(parent), timing(timing), windows(windows) {
-    releaseTimer.setSingleShot(true);
-    releaseTimer.setInterval(timing.releaseMemory);
-    connect(&releaseTimer, &QTimer::timeout, this, [releaseMemory = std::move(releaseMemory)] {
-        if (releaseMemory) {
-            releaseMemory();
-        }
-    });
-    // Made a moment after a show, once the card has drawn itself: made at once it would hold
-    // up that card's first paint. A burst of shows makes none until the burst is over.
-    spareTimer.setSingleShot(true);
-    spareTimer.setInterval(spareDelay);
-    connect(&spareTimer, &QTimer::timeout, this, &WindowManager::prepareSpare);
-    spareTimer.start();
-}
-
-// glibc keeps freed heap pages for reuse; after fifty cards about 4 MB of them would stay
-// resident for good. Returning them costs one pass over the heap, once per emptied column.
-void WindowManager::trimHeap() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
+WindowManager::WindowManager(PanelTiming timing, QObject* parent,
+                             std::function<void()> releaseMemory, WindowSystem& windows)
+    : QObject(parent),
+      windows(windows),
+      windowAhead(timing, windows),
+      heapRelease(timing.releaseMemory, std::move(releaseMemory)) {}
 
 WindowManager::~WindowManager() {
     for (auto& [card, panel] : panels) {
         delete panel.data();
     }
     // These cards have closed; their owners still hear.
-    for (auto& [onResult, code] : std::exchange(closed, {})) {
+    for (auto& [onResult, result] : std::exchange(closed, {})) {
         if (onResult) {
-            onResult(code);
+            onResult(result);
         }
-    }
-}
-
-void WindowManager::prepareSpare() {
-    if (!spare) {
-        spare = std::make_unique<NotifyPanel>(timing, windows);
-        spare->prepareAhead();
     }
 }
 
@@ -72,54 +37,57 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
     const CardHandle card = nextCard++;
     const QRect frame = column.place(config.id, card, config.mode, *visible);
 
-    NotifyPanel* panel = spare ? spare.release() : new NotifyPanel(timing, windows);
-    panel->build(config, [manager = QPointer<WindowManager>(this), card,
-                          onResult = std::move(onResult)](std::int64_t code) {
-        if (manager) {
-            manager->cardClosed(card, code, onResult);
-        } else if (onResult) {
-            onResult(code);
-        }
-    });
+    NotifyPanel* panel = windowAhead.take();
+    panel->build(
+        config,
+        [manager = QPointer<WindowManager>(this), card,
+         onResult = std::move(onResult)](CardResult result) {
+            if (manager) {
+                manager->cardClosed(card, result, onResult);
+            } else if (onResult) {
+                onResult(result);
+            }
+        },
+        [manager = QPointer<WindowManager>(this), card]() -> std::optional<QRect> {
+            return manager ? manager->column.frameOf(card) : std::nullopt;
+        });
     panel->view()->setColorScheme(colorScheme);
     panel->setReducedMotion(reducedMotion);
     connect(this, &WindowManager::colorSchemeChanged, panel->view(), &NotifyView::setColorScheme);
     connect(this, &WindowManager::reducedMotionChanged, panel, &NotifyPanel::setReducedMotion);
-    releaseTimer.stop();
+    heapRelease.cardShown();
     panels[card] = panel;
     // Below the screen's bottom edge a slide would only cost window moves.
     if (frame.y() < visible->y() + visible->height()) {
-        panel->slideIn(frame);
+        panel->slideIn();
     } else {
-        panel->placeAt(frame);
+        panel->placeUnseen();
     }
     if (onReady) {
         onReady();
     }
-    spareTimer.start();
 }
 
-void WindowManager::cardClosed(CardHandle card, std::int64_t code, ResultCallback onResult) {
+void WindowManager::cardClosed(CardHandle card, CardResult result, ResultCallback onResult) {
     column.remove(card);
     panels.erase(card);
-    closed.emplace_back(std::move(onResult), code);
+    closed.emplace_back(std::move(onResult), result);
     if (!finishQueued) {
         finishQueued = true;
         // Queued behind the other closes that finished in this turn of the event loop.
         QMetaObject::invokeMethod(this, &WindowManager::finishCloses, Qt::QueuedConnection);
     }
-    // The closed card's widgets are deleted later, so the release waits a moment.
     if (column.empty()) {
-        releaseTimer.start();
+        heapRelease.columnEmptied();
     }
 }
 
 void WindowManager::finishCloses() {
     finishQueued = false;
     restackPanels();
-    for (auto& [onResult, code] : std::exchange(closed, {})) {
+    for (auto& [onResult, result] : std::exchange(closed, {})) {
         if (onResult) {
-            onResult(code);
+            onResult(result);
         }
     }
 }
@@ -127,7 +95,7 @@ void WindowManager::finishCloses() {
 void WindowManager::dismiss(const QString& id) {
     for (const CardHandle card : column.cardsWithId(id)) {
         if (NotifyPanel* p = live(card)) {
-            p->closeWithCode(2);
+            p->end(CardResult::putOff);
         }
     }
 }
@@ -140,7 +108,7 @@ void WindowManager::dismissAll() {
     }
     for (const auto& panel : snapshot) {
         if (panel) {
-            panel->closeWithCode(2);
+            panel->end(CardResult::putOff);
         }
     }
 }
@@ -183,18 +151,14 @@ void WindowManager::restackPanels() {
     }
     for (const ColumnMove& move : column.restack(*visible)) {
         if (NotifyPanel* p = live(move.card)) {
-            if (move.animate) {
-                p->animateTo(move.top);
-            } else {
-                p->jumpTo(move.top);
-            }
+            p->moveToRest(move.animate);
         }
     }
     // A window mapped since may have covered the column: raise it once, the cards that can
     // be seen (a card below the screen's bottom edge is raised when a restack brings it up).
     const int bottom = visible->y() + visible->height();
     for (const ColumnEntry& e : column.entries()) {
-        if (e.top >= bottom) {
+        if (e.frame.y() >= bottom) {
             break;
         }
         if (NotifyPanel* p = live(e.card)) {

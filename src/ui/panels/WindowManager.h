@@ -4,10 +4,8 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
-#include <QTimer>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -16,23 +14,24 @@
 #include "core/panels/CardColumn.h"
 #include "core/panels/PanelStack.h"
 #include "platform/WindowSystem.h"
+#include "ui/panels/HeapRelease.h"
 #include "ui/panels/PanelTiming.h"
+#include "ui/panels/WindowAhead.h"
 
 namespace wystrand {
 
 class NotifyPanel;
 
-// Owns the card windows on screen and keeps them in one gap-free column at the top right of the
-// visible frame of the screen the window system puts the column on. Main thread only.
+// The stack of cards on screen: owns their panels and keeps them in one gap-free column at the
+// top right of the visible frame of the screen the window system puts the column on. The column
+// (CardColumn) says where each card rests; the panels ask it. Main thread only.
 class WindowManager : public QObject, public PanelStack {
     Q_OBJECT
 public:
-    // Hands the heap that closed cards freed back to the system; replaceable in tests.
-    using ReleaseMemory = std::function<void()>;
-    static void trimHeap();
-
+    // `releaseMemory` hands the heap back once the column stays empty (HeapRelease);
+    // replaceable in tests.
     explicit WindowManager(PanelTiming timing = {}, QObject* parent = nullptr,
-                           ReleaseMemory releaseMemory = trimHeap,
+                           std::function<void()> releaseMemory = HeapRelease::trimHeap,
                            WindowSystem& windows = windowSystem());
     ~WindowManager() override;
 
@@ -58,12 +57,10 @@ signals:
 
 private:
     NotifyPanel* live(CardHandle card) const;
-    void cardClosed(CardHandle card, std::int64_t code, ResultCallback onResult);
+    void cardClosed(CardHandle card, CardResult result, ResultCallback onResult);
     void finishCloses();
     void restackPanels();
-    void prepareSpare();
 
-    PanelTiming timing;
     WindowSystem& windows;
     ColorScheme colorScheme = ColorScheme::noPreference;
     bool reducedMotion = false;
@@ -74,13 +71,10 @@ private:
     CardHandle nextCard = 1;
     // Cards that finished closing in this turn of the event loop: one restack serves them
     // all, then each result goes out.
-    std::vector<std::pair<ResultCallback, std::int64_t>> closed;
+    std::vector<std::pair<ResultCallback, CardResult>> closed;
     bool finishQueued = false;
-    // An empty window made while idle, so that a show only fills and maps it.
-    std::unique_ptr<NotifyPanel> spare;
-    QTimer spareTimer;
-    // Runs once the column has stayed empty for timing.releaseMemory.
-    QTimer releaseTimer;
+    WindowAhead windowAhead;
+    HeapRelease heapRelease;
 };
 
 }  // namespace wystrand
