@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "core/context/ContextReport.h"
 #include "core/panels/HoldingStack.h"
 #include "support/FakeContext.h"
 
@@ -96,27 +95,6 @@ TEST_F(HoldingStackTest, DismissedWaitingCardsEndOnceWithTwoAndNeverShow) {
     stack.dismissAll();
     EXPECT_EQ(events.size(), 4u);
     EXPECT_EQ(stack.waiting(), 0u);
-}
-
-TEST(ContextReportTest, TheWholeStateFirstThenOnlyWhatChanged) {
-    ContextReport report;
-    const auto lines = [&](const Context& now) {
-        std::vector<std::string> out;
-        for (const PipeMsg& m : report.report(now)) {
-            out.push_back(m.encode());
-        }
-        return out;
-    };
-    using Lines = std::vector<std::string>;
-    EXPECT_EQ(lines({}), (Lines{R"({"ev":"free"})", R"({"ev":"back"})"}));
-    EXPECT_EQ(lines({}), Lines{});
-    EXPECT_EQ(lines({.fullscreen = true}), (Lines{R"({"ev":"busy","detail":"fullscreen"})"}));
-    EXPECT_EQ(lines({.doNotDisturb = true, .fullscreen = true}),
-              (Lines{R"({"ev":"busy","detail":"do-not-disturb,fullscreen"})"}));
-    EXPECT_EQ(lines({.doNotDisturb = true, .fullscreen = true, .away = true}),
-              (Lines{R"({"ev":"away"})"}));
-    report.restart();
-    EXPECT_EQ(lines({.away = true}), (Lines{R"({"ev":"free"})", R"({"ev":"away"})"}));
 }
 
 }  // namespace

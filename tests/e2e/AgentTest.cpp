@@ -150,7 +150,7 @@ TEST_F(AgentTest, CardsCloseOnTheirTimersAndOnDismissAllWhileTheControllerDoesNo
 // The desktop's look from the settings portal, seen in the screen's pixels: the colour scheme of
 // the first answer and of every change, and GNOME's switch for animations.
 TEST_F(AgentTest, CardsTakeThePortalsColourSchemeLiveAndItsReducedMotion) {
-    FakePortal portal(*environment.at("DBUS_SESSION_BUS_ADDRESS"), 1);
+    FakePortal portal(buses_->sessionAddress(), 1);
     portal.set(kColorScheme, 1u);
     portal.set(kGnomeAnimations, false);
     ASSERT_TRUE(portal.start());

@@ -3,7 +3,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <cstdlib>
 #include <memory>
 #include <ostream>
 
@@ -28,18 +27,10 @@ using test::kGnomeAnimations;
 using test::kKdeAnimationFactor;
 using test::kReducedMotion;
 
-class DesktopSettingsTest : public testing::Test {
+class DesktopSettingsTest : public test::BusSuite {
 protected:
-    static void SetUpTestSuite() {
-        buses_ = std::make_unique<test::PrivateBus>();
-        ASSERT_TRUE(buses_->start());
-        setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
-    }
-    static void TearDownTestSuite() { buses_.reset(); }
-
     std::unique_ptr<FakePortal> portal(uint version) {
-        auto fake =
-            std::make_unique<FakePortal>(QString::fromStdString(buses_->sessionAddress()), version);
+        auto fake = std::make_unique<FakePortal>(buses_->sessionAddress(), version);
         EXPECT_TRUE(fake->start());
         return fake;
     }
@@ -58,8 +49,6 @@ protected:
         answered(fake, reads);
         return settings;
     }
-
-    static inline std::unique_ptr<test::PrivateBus> buses_;
 };
 
 struct Reply {
