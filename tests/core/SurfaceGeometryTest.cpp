@@ -68,15 +68,14 @@ TEST(SurfaceGeometryTest, EmptyRectsGiveNoBandsAndNoRadiusGivesTheRect) {
     EXPECT_EQ(roundedRectBands(rect, std::nan("")), std::vector<QRect>{rect});
 }
 
-// The card's own sizes at 1.5 and back at 1 are seen in the surface's requests
-// (SurfaceRequestsTest).
 TEST(SurfaceGeometryTest, FractionalScaleRoundsEachSideUpAndTakesNoneBelowOne) {
+    EXPECT_EQ(fractionalBufferSize(QSize(cardWidth, alertCardHeight), 180), QSize(480, 192));
+    EXPECT_EQ(fractionalPixelRatio(180), 1.5);
     EXPECT_EQ(fractionalBufferSize(QSize(81, 77), 180), QSize(122, 116));
     EXPECT_EQ(fractionalBufferSize(QSize(1, 1), 121), QSize(2, 2));
-    EXPECT_EQ(fractionalBufferSize(QSize(81, 77), 120), QSize(81, 77));
-    for (const int none : {0, -240}) {
-        EXPECT_EQ(fractionalBufferSize(QSize(81, 77), none), QSize(81, 77));
-        EXPECT_EQ(fractionalPixelRatio(none), 1.0);
+    for (const int none : {120, 0, -240}) {
+        EXPECT_EQ(fractionalBufferSize(QSize(81, 77), none), QSize(81, 77)) << none;
+        EXPECT_EQ(fractionalPixelRatio(none), 1.0) << none;
     }
 }
 

@@ -116,7 +116,8 @@ TEST_F(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
                    : call.createReply(QVariant::fromValue(QDBusObjectPath(kSessions + session)));
     };
     login1.answer("GetSessionByPID", [&](const QDBusMessage& call) {
-        return path(call, call.arguments().value(0).toLongLong() == QCoreApplication::applicationPid(),
+        return path(call,
+                    call.arguments().value(0).toLongLong() == QCoreApplication::applicationPid(),
                     known.byPid);
     });
     login1.answer("GetSession", [&](const QDBusMessage& call) {

@@ -24,10 +24,10 @@ FakePortal::FakePortal(const std::string& address, uint version)
         answer(once ? "ReadOne" : "Read", [this, once](const QDBusMessage& call) {
             const auto it = values_.find(
                 {call.arguments().value(0).toString(), call.arguments().value(1).toString()});
-            return it == values_.end() ? call.createErrorReply(
-                                             "org.freedesktop.portal.Error.NotFound", "not found")
-                                       : call.createReply(once ? wrapped(it->second)
-                                                               : wrapped(wrapped(it->second)));
+            return it == values_.end()
+                       ? call.createErrorReply("org.freedesktop.portal.Error.NotFound", "not found")
+                       : call.createReply(once ? wrapped(it->second)
+                                               : wrapped(wrapped(it->second)));
         });
     }
 }

@@ -38,7 +38,9 @@ public:
     void hold(bool hold) { hold_ = hold; }
     void release();
     // Calls of `member` answered or held so far.
-    int calls(const QString& member) const { return calls_.contains(member) ? calls_.at(member) : 0; }
+    int calls(const QString& member) const {
+        return calls_.contains(member) ? calls_.at(member) : 0;
+    }
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override;

@@ -23,6 +23,7 @@ using namespace std::chrono_literals;
 using test::card;
 using test::waitUntil;
 using Results = std::vector<std::pair<QString, std::int64_t>>;
+const PanelTiming quick{20ms, 20ms, 20ms, 1000ms};
 
 struct WindowManagerTest : testing::Test {
     ~WindowManagerTest() override {
@@ -42,8 +43,7 @@ struct WindowManagerTest : testing::Test {
         return reached && results.size() == n;
     }
 
-    std::unique_ptr<WindowManager> manager =
-        std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 1000ms});
+    std::unique_ptr<WindowManager> manager = std::make_unique<WindowManager>(quick);
     Results results;
 };
 
@@ -191,8 +191,7 @@ TEST_F(WindowManagerTest, FreedMemoryIsReleasedOnceTheColumnStaysEmpty) {
 
 // The card's material near its top right corner, and its title's colour.
 QColor material(NotifyPanel* panel) {
-    const QImage image = panel->view()->grab().toImage();
-    return image.pixelColor(image.width() - 20, 6);
+    return panel->view()->grab().toImage().pixelColor(panel->view()->width() - 20, 6);
 }
 QColor title(NotifyPanel* panel) {
     return panel->view()->findChild<QLabel*>("title")->palette().color(QPalette::WindowText);

@@ -45,7 +45,7 @@ protected:
     bool resize(int width, int height) {
         resized_ = true;
         return sway().swaymsg({"output", "HEADLESS-1", "resolution",
-                             std::to_string(width) + "x" + std::to_string(height)}) &&
+                               std::to_string(width) + "x" + std::to_string(height)}) &&
                test::waitUntil([&] {
                    return windowSystem().columnFrame(true) == QRect(-width, 0, width, height);
                });
@@ -261,9 +261,9 @@ TEST_F(LayerPanelTest, AtScaleTwoTheCardIsDrawnAtTwiceThePixels) {
 TEST_F(LayerPanelTest, OneColumnOneOutput) {
     // A second output to the right of the first, 1280 wide.
     ASSERT_TRUE(sway().swaymsg({"create_output"}));
-    ASSERT_TRUE(
-        sway().swaymsg({"output", "HEADLESS-2", "resolution", "1280x720", "position", "1440", "0"}) &&
-        sway().swaymsg({"output", "HEADLESS-1", "position", "0", "0"}));
+    ASSERT_TRUE(sway().swaymsg(
+                    {"output", "HEADLESS-2", "resolution", "1280x720", "position", "1440", "0"}) &&
+                sway().swaymsg({"output", "HEADLESS-1", "position", "0", "0"}));
     std::vector<std::int64_t> results;
     WindowManager manager(quick);
     const auto show = [&](const char* id) {

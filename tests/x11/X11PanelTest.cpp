@@ -59,7 +59,8 @@ TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
     const std::string focus = run({"xdotool", "getwindowfocus", "-f"});
     auto* primary = b->view()->findChild<PlainButton*>("primary");
     const QPoint at = primary->mapToGlobal(primary->rect().center());
-    run({"xdotool", "mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    run({"xdotool", "mousemove", "--sync", QString::number(at.x()), QString::number(at.y()),
+         "click", "1"});
     EXPECT_TRUE(test::waitUntil([&] { return !results.empty(); }));
     EXPECT_EQ(results, std::vector<std::int64_t>{0});
     EXPECT_EQ(run({"xdotool", "getwindowfocus", "-f"}), focus);
@@ -114,7 +115,7 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     std::free(cm);
     const auto blur = [](const NotifyPanel& panel) {
         return run({"xprop", "-id", QString::number(panel.winId()), "-notype",
-                             "_KDE_NET_WM_BLUR_BEHIND_REGION"});
+                    "_KDE_NET_WM_BLUR_BEHIND_REGION"});
     };
     {
         NotifyPanel composited(card("c", NotifyMode::alert), nullptr);
