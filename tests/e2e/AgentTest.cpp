@@ -26,16 +26,6 @@ using Records = std::vector<std::string>;
 const QString kAgent = WYSTRAND_AGENT;
 constexpr auto kPatience = ControllerPeer::kPatience;
 
-TEST(AgentUsageTest, WithoutAPipeValueItPrintsTheUsageLineAndExits1) {
-    for (const QStringList& args :
-         {QStringList{}, QStringList{"--pipe"}, QStringList{"--pipe=/x"}}) {
-        const RunResult result = run(QStringList{kAgent} + args, {{"DISPLAY", std::nullopt}});
-        EXPECT_EQ(result.status, 1) << args.join(' ').toStdString();
-        EXPECT_EQ(result.err, "wystrand-notify: --pipe <socket-path> is required\n");
-        EXPECT_EQ(result.out, "");
-    }
-}
-
 class AgentTest : public DesktopTest {
 protected:
     // Only the first --pipe counts; other arguments, Qt's own options among them, are ignored.

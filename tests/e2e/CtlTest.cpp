@@ -50,16 +50,6 @@ TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
     }
 }
 
-TEST_F(CtlTest, BadOptionsGiveTheUsageAndStatus64) {
-    for (const QStringList& args :
-         {QStringList{"serve", "--mode", "info"}, QStringList{"launch"}, QStringList{}}) {
-        const RunResult result = ctl(args);
-        EXPECT_EQ(result.status, 64) << args.join(' ').toStdString();
-        EXPECT_NE(result.err.find("Usage: wystrand-notify-ctl"), std::string::npos) << result.err;
-        EXPECT_EQ(result.out, "");
-    }
-}
-
 TEST_F(CtlTest, AnAgentThatCannotStartIsOneLineAndStatus1) {
     // Every subcommand takes --agent, and its other option goes elsewhere.
     for (const QStringList& args :

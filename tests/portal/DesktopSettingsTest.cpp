@@ -65,11 +65,9 @@ TEST_F(DesktopSettingsTest, FirstAnswersInBothShapes) {
     const Reply replies[] = {
         {"dark", kColorScheme, 1u, ColorScheme::dark, false},
         {"light", kColorScheme, 2u, ColorScheme::light, false},
-        {"scheme as int32", kColorScheme, 1, ColorScheme::noPreference, false},
         {"reduced motion", kReducedMotion, 1u, ColorScheme::noPreference, true},
         {"reduced motion as bool", kReducedMotion, true, ColorScheme::noPreference, false},
         {"GNOME without animations", kGnomeAnimations, false, ColorScheme::noPreference, true},
-        {"GNOME as number", kGnomeAnimations, 0u, ColorScheme::noPreference, false},
         {"KDE factor 0", kKdeAnimationFactor, 0.0, ColorScheme::noPreference, true},
         {"KDE factor 0.5", kKdeAnimationFactor, 0.5, ColorScheme::noPreference, false},
     };

@@ -23,7 +23,6 @@ using namespace std::chrono_literals;
 using test::card;
 using test::waitUntil;
 using Results = std::vector<std::pair<QString, std::int64_t>>;
-const PanelTiming quick{20ms, 20ms, 20ms, 1000ms};
 
 struct WindowManagerTest : testing::Test {
     ~WindowManagerTest() override {
@@ -43,7 +42,8 @@ struct WindowManagerTest : testing::Test {
         return reached && results.size() == n;
     }
 
-    std::unique_ptr<WindowManager> manager = std::make_unique<WindowManager>(quick);
+    std::unique_ptr<WindowManager> manager =
+        std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 1000ms});
     Results results;
 };
 
@@ -164,29 +164,6 @@ TEST_F(WindowManagerTest, ACardBelowTheScreenIsMappedOnlyWhenARestackBringsItUp)
     manager->dismiss("9");
     ASSERT_TRUE(resultsAre(2));
     EXPECT_EQ(results.back(), (std::pair<QString, std::int64_t>{"9", 2}));
-}
-
-TEST_F(WindowManagerTest, FreedMemoryIsReleasedOnceTheColumnStaysEmpty) {
-    int releases = 0;
-    manager = std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 1000ms, 100ms}, nullptr,
-                                              [&] { ++releases; });
-    show("a", NotifyMode::alert);
-    show("b", NotifyMode::info);
-    manager->dismiss("a");
-    ASSERT_TRUE(resultsAre(1));
-    QTest::qWait(150);
-    EXPECT_EQ(releases, 0) << "a card is still up";
-
-    manager->dismiss("b");
-    ASSERT_TRUE(resultsAre(2));
-    show("c", NotifyMode::info);
-    QTest::qWait(150);
-    EXPECT_EQ(releases, 0) << "a new card came before the delay ran out";
-
-    manager->dismiss("c");
-    ASSERT_TRUE(waitUntil([&] { return releases > 0; }));
-    QTest::qWait(150);
-    EXPECT_EQ(releases, 1);
 }
 
 // The card's material near its top right corner, and its title's colour.

@@ -35,22 +35,6 @@ const PanelTiming quick{30ms, 30ms, 30ms, 1000ms};
 
 class LayerPanelTest : public test::SwayTest {
 protected:
-    void TearDown() override {
-        if (resized_) {
-            EXPECT_TRUE(resize(1440, 875));
-        }
-    }
-
-    // Gives the output a new mode and waits until the column has heard of its room.
-    bool resize(int width, int height) {
-        resized_ = true;
-        return sway().swaymsg({"output", "HEADLESS-1", "resolution",
-                               std::to_string(width) + "x" + std::to_string(height)}) &&
-               test::waitUntil([&] {
-                   return windowSystem().columnFrame(true) == QRect(-width, 0, width, height);
-               });
-    }
-
     static QImage screenshot() {
         QProcess grim;
         grim.start("grim", {"-t", "ppm", "-"});
@@ -84,7 +68,6 @@ protected:
     }
 
     QImage shot_;
-    bool resized_ = false;
 };
 
 // The column's centre on a 1440 px wide output: cards span x 1108..1427.
@@ -182,7 +165,7 @@ private:
 // The room is what the compositor leaves on the output: here below a panel. A card that would
 // start below it waits without a surface until a restack brings it up.
 TEST_F(LayerPanelTest, TheColumnTakesItsRoomFromTheCompositor) {
-    ASSERT_TRUE(resize(1280, 720));
+    ASSERT_TRUE(sway().swaymsg({"output", "HEADLESS-1", "resolution", "1280x720"}));
     TopPanel panel(30);
     ASSERT_TRUE(test::waitUntil(
         [] { return windowSystem().columnFrame(true) == QRect(-1280, 0, 1280, 690); }));
@@ -203,6 +186,7 @@ TEST_F(LayerPanelTest, TheColumnTakesItsRoomFromTheCompositor) {
     }
     EXPECT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, 1107) == column; }))
         << testing::PrintToString(spans(shot_, true, 1107));
+    EXPECT_TRUE(sway().swaymsg({"output", "HEADLESS-1", "resolution", "1440x875"}));
 }
 
 // The card drawn as the compositor should show it: at `scale`, over the background.
