@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <memory>
 
+#include "support/ControllerPeer.h"
 #include "support/PrivateServers.h"
 #include "support/Processes.h"
 #include "support/Wait.h"
@@ -88,35 +90,22 @@ TEST_F(BackendTest, TheAgentEndsWithStatus1WhenTheCompositorGoes) {
     if (!skip_.empty()) {
         GTEST_SKIP() << skip_;
     }
-    const auto serve = startChild({kCtl, "serve", "--agent", kAgent}, on(sway, ""));
-    const auto show = [&](const char* id) {
-        serve->write(QByteArray(R"({"op":"show","mode":"info","duration":60,"id":")") + id +
-                     "\"}\n");
-    };
-    QByteArray events;
-    show("before");
-    ASSERT_TRUE(waitUntil([&] {
-        events += serve->readAllStandardOutput();
-        return events.contains(R"({"id":"before","ev":"ready"})");
-    }));
+    QTemporaryDir dir;
+    ControllerPeer peer(dir.filePath("agent.sock").toStdString());
+    const auto agent =
+        startChild({kAgent, "--pipe", QString::fromStdString(peer.path())}, on(sway, ""));
+    ASSERT_TRUE(peer.accept());
+    ASSERT_TRUE(peer.send(showRequest("before", "info", 60)));
+    ASSERT_TRUE(peer.waitFor("ready", "before"));
 
     QElapsedTimer clock;
     clock.start();
     sway.stop(SIGKILL);
-    show("after");
-    QByteArray errors;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            errors += serve->readAllStandardError();
-            return errors.contains("the agent exited (status 1)");
-        },
-        5s))
-        << errors.toStdString();
+    ASSERT_TRUE(peer.send(showRequest("after", "info", 60)));
+    EXPECT_EQ(exitStatus(*agent, 5s), 1);
     EXPECT_LT(clock.elapsed(), 2000);
-    events += serve->readAllStandardOutput();
-    EXPECT_FALSE(events.contains(R"("id":"after")")) << events.toStdString();
-    serve->closeWriteChannel();
-    serve->waitForFinished();
+    peer.pump();
+    EXPECT_EQ(peer.count(PipeMsg::ready("after")), 0);
 }
 
 }  // namespace

@@ -80,8 +80,6 @@ Span drawn(const NotifyPanel* panel, int top, int scale = 1) {
     return {(top + card.top()) * scale, (top + card.bottom() + 1) * scale - 1};
 }
 
-// Cards slide in from the right edge to where the stack puts them, a countdown redraws as it runs,
-// a click on a button ends its card and the column closes up on screen.
 TEST_F(LayerPanelTest, CardsSlideInRedrawTakeClicksAndCloseUp) {
     test::VirtualPointer pointer;
     ASSERT_TRUE(pointer.valid());
