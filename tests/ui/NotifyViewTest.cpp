@@ -117,16 +117,5 @@ TEST(NotifyViewTest, TextsAreShownAsTyped) {
     EXPECT_LT(cut.button("primary")->text().size(), 4096);
 }
 
-TEST(NotifyViewTest, OnlyTheButtonLabelIsClickable) {
-    Shown shown(card("c", NotifyMode::alert));
-    shown.view.resize(shown.view.width(), shown.view.naturalHeight());
-    QWidget* capsule = shown.button("primary")->parentWidget();
-    ASSERT_NE(capsule, &shown.view);
-    QTest::mouseClick(capsule, Qt::LeftButton, {}, QPoint(4, capsule->height() / 2));
-    EXPECT_TRUE(shown.codes.empty()) << "a click on the capsule's padding";
-    shown.click("primary");
-    EXPECT_EQ(shown.codes, Codes{0});
-}
-
 }  // namespace
 }  // namespace wystrand
