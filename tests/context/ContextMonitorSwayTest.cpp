@@ -9,42 +9,21 @@
 
 #include "platform/context/ContextMonitor.h"
 #include "platform/portal/DesktopSettings.h"
-#include "platform/wayland/WaylandClient.h"
-#include "support/TestMain.h"
+#include "support/Sway.h"
 #include "support/VirtualPointer.h"
 #include "support/Wait.h"
-#include "support/WaylandServer.h"
 
 namespace wystrand {
-
-namespace {
-
-test::WaylandServer sway(test::WaylandServer::Kind::sway);
-
-}  // namespace
-
-// The monitor's Wayland sources talk to the sway started here, as the agent's do on Wayland.
-void test::beforeApplication() {
-    if (sway.start()) {
-        qputenv("XDG_RUNTIME_DIR", sway.runtimeDir().c_str());
-        qputenv("WAYLAND_DISPLAY", sway.display().c_str());
-        wayland::chooseLayerShell();
-    }
-    qunsetenv("DISPLAY");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
 namespace {
 
 using namespace std::chrono_literals;
+using test::sway;
 using test::waitUntil;
 
-class ContextMonitorSwayTest : public testing::Test {
+class ContextMonitorSwayTest : public test::SwayTest {
 protected:
     void SetUp() override {
-        if (!sway.why().empty()) {
-            GTEST_SKIP() << sway.why();
-        }
+        test::SwayTest::SetUp();
         // No session bus: its sources are missing, and the machine's is never asked.
         setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
         QObject::connect(&monitor_, &ContextMonitor::changed,
@@ -69,7 +48,7 @@ TEST_F(ContextMonitorSwayTest, FullscreenIsThatOfTheFocusedToplevel) {
     QProcess client;
     client.start("weston-flower", {});
     const std::string window = "[app_id=org.freedesktop.weston.flower]";
-    ASSERT_TRUE(waitUntil([&] { return sway.swaymsg({window, "fullscreen", "enable"}); }));
+    ASSERT_TRUE(waitUntil([&] { return sway().swaymsg({window, "fullscreen", "enable"}); }));
     EXPECT_TRUE(reaches(&Context::fullscreen, true));
     const std::vector<std::vector<std::string>> steps = {
         {window, "fullscreen", "disable"},
@@ -77,7 +56,7 @@ TEST_F(ContextMonitorSwayTest, FullscreenIsThatOfTheFocusedToplevel) {
         {"workspace", "2"},  // full screen, but not focused
         {"workspace", "1"}};
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        ASSERT_TRUE(sway.swaymsg(steps[i]));
+        ASSERT_TRUE(sway().swaymsg(steps[i]));
         EXPECT_TRUE(reaches(&Context::fullscreen, i % 2 == 1));
     }
     client.kill();

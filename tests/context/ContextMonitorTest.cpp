@@ -1,10 +1,8 @@
-// The context monitor against fake services on private buses and its own Xvfb (no window
-// manager: the tests set the window manager's properties themselves).
+// The context monitor against fake services on private buses and its own Xvfb.
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <QProcess>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -14,21 +12,9 @@
 #include "support/FakePortal.h"
 #include "support/FakeService.h"
 #include "support/PrivateServers.h"
-#include "support/TestMain.h"
 #include "support/Wait.h"
 
 namespace wystrand {
-
-void test::beforeApplication() {
-    static test::XvfbServer xvfb;
-    const std::string display = xvfb.start();
-    if (display.empty()) {
-        std::fputs("Xvfb did not start (scripts/deps test installs it)\n", stderr);
-        std::exit(1);
-    }
-    qputenv("DISPLAY", display.c_str());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-}
 
 void PrintTo(const Context& c, std::ostream* out) {
     *out << "{" << c.causes().toStdString() << (c.away ? " away" : "") << "}";
@@ -51,15 +37,8 @@ Context with(bool Context::*cause) {
     return context;
 }
 
-class ContextMonitorTest : public testing::Test {
+class ContextMonitorTest : public test::BusSuite {
 protected:
-    static void SetUpTestSuite() {
-        buses_ = std::make_unique<test::PrivateBus>();
-        ASSERT_TRUE(buses_->start());
-        setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
-    }
-    static void TearDownTestSuite() { buses_.reset(); }
-
     // Started now, as the agent starts it, with every change it reports kept in seen_.
     ContextMonitor& start(std::chrono::milliseconds threshold = 60s, bool settle = true) {
         monitor_.reset();
@@ -82,7 +61,6 @@ protected:
         QProcess::execute("xdotool", {"mousemove", QString::number(10 + ++step % 2 * 100), "10"});
     }
 
-    static inline std::unique_ptr<test::PrivateBus> buses_;
     std::unique_ptr<DesktopSettings> settings_;
     std::unique_ptr<ContextMonitor> monitor_;
     std::vector<Context> seen_;
@@ -138,7 +116,7 @@ TEST_F(ContextMonitorTest, BusSourcesAreFollowedLive) {
 }
 
 TEST_F(ContextMonitorTest, GnomeBannersOffAreDoNotDisturb) {
-    test::FakePortal portal(QString::fromStdString(buses_->sessionAddress()), 2);
+    test::FakePortal portal(buses_->sessionAddress(), 2);
     portal.set(test::kShowBanners, false);
     ASSERT_TRUE(portal.start());
     const Context quiet = with(&Context::doNotDisturb), none;
@@ -153,7 +131,7 @@ TEST_F(ContextMonitorTest, GnomeBannersOffAreDoNotDisturb) {
 }
 
 TEST_F(ContextMonitorTest, AHungServiceHoldsTheFirstAnswerForASecondAtMost) {
-    test::FakePortal portal(QString::fromStdString(buses_->sessionAddress()), 2);
+    test::FakePortal portal(buses_->sessionAddress(), 2);
     portal.hold(true);
     ASSERT_TRUE(portal.start());
     start(60s, false);

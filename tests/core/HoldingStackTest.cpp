@@ -3,27 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "core/context/ContextReport.h"
 #include "core/panels/HoldingStack.h"
 #include "support/FakeContext.h"
+#include "support/FakeStack.h"
 
 namespace wystrand {
 namespace {
-
-// The cards on screen: what reached them, and their result callbacks.
-class ShownCards : public PanelStack {
-public:
-    void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
-              HeldCallback) override {
-        log.push_back("show " + config.id.toStdString());
-        onReady();
-        results.push_back(std::move(onResult));
-    }
-    void dismiss(const QString& id) override { log.push_back("dismiss " + id.toStdString()); }
-    void dismissAll() override { log.push_back("dismissAll"); }
-    std::vector<std::string> log;
-    std::vector<ResultCallback> results;
-};
 
 class HoldingStackTest : public testing::Test {
 protected:
@@ -46,7 +31,7 @@ protected:
     }
 
     test::FakeContext source;
-    ShownCards shown;
+    test::FakeStack shown{true};
     HoldingStack stack{shown, source};
     std::vector<std::string> events;
 };
@@ -59,11 +44,11 @@ TEST_F(HoldingStackTest, WaitingCardsShowInTheirOrderOnceFreeAndBack) {
     show("now", false);
     show("b");
     EXPECT_EQ(events, (Events{"a held", "now ready", "b held"}));
-    EXPECT_EQ(shown.log, (std::vector<std::string>{"show now"}));
+    EXPECT_EQ(shown.calls, (std::vector<std::string>{"show now"}));
     set({.away = true});
     EXPECT_EQ(events.size(), 3u) << "held once, whatever keeps it";
     set({});
-    EXPECT_EQ(shown.log, (std::vector<std::string>{"show now", "show a", "show b"}));
+    EXPECT_EQ(shown.calls, (std::vector<std::string>{"show now", "show a", "show b"}));
     EXPECT_EQ(events, (Events{"a held", "now ready", "b held", "a ready", "b ready"}));
     show("c");
     EXPECT_EQ(events.back(), "c ready") << "free and back: no wait, no held";
@@ -91,32 +76,11 @@ TEST_F(HoldingStackTest, DismissedWaitingCardsEndOnceWithTwoAndNeverShow) {
     EXPECT_EQ(events, (Events{"a result 2", "a result 2"}));
     stack.dismissAll();
     EXPECT_EQ(events, (Events{"a result 2", "a result 2", "b result 2", "c result 2"}));
-    EXPECT_EQ(shown.log, (std::vector<std::string>{"dismiss a", "dismissAll"}));
+    EXPECT_EQ(shown.calls, (std::vector<std::string>{"dismiss a", "dismissAll"}));
     set({});
     stack.dismissAll();
     EXPECT_EQ(events.size(), 4u);
     EXPECT_EQ(stack.waiting(), 0u);
-}
-
-TEST(ContextReportTest, TheWholeStateFirstThenOnlyWhatChanged) {
-    ContextReport report;
-    const auto lines = [&](const Context& now) {
-        std::vector<std::string> out;
-        for (const PipeMsg& m : report.report(now)) {
-            out.push_back(m.encode());
-        }
-        return out;
-    };
-    using Lines = std::vector<std::string>;
-    EXPECT_EQ(lines({}), (Lines{R"({"ev":"free"})", R"({"ev":"back"})"}));
-    EXPECT_EQ(lines({}), Lines{});
-    EXPECT_EQ(lines({.fullscreen = true}), (Lines{R"({"ev":"busy","detail":"fullscreen"})"}));
-    EXPECT_EQ(lines({.doNotDisturb = true, .fullscreen = true}),
-              (Lines{R"({"ev":"busy","detail":"do-not-disturb,fullscreen"})"}));
-    EXPECT_EQ(lines({.doNotDisturb = true, .fullscreen = true, .away = true}),
-              (Lines{R"({"ev":"away"})"}));
-    report.restart();
-    EXPECT_EQ(lines({.away = true}), (Lines{R"({"ev":"free"})", R"({"ev":"away"})"}));
 }
 
 }  // namespace

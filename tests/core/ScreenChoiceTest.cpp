@@ -26,13 +26,7 @@ TEST(ScreenChoiceTest, ThePointerDecidesWhenTheWindowIsOnNoScreen) {
         EXPECT_EQ(chooseScreen(desk, window, QPoint(1440, 100)), 1u) << window.x();
     }
     EXPECT_EQ(chooseScreen(desk, std::nullopt, QPoint(1439, 874)), 0u);
-}
-
-TEST(ScreenChoiceTest, NothingDecidesOutsideEveryScreen) {
-    EXPECT_EQ(chooseScreen(desk, std::nullopt, QPoint(2800, 50)), std::nullopt);
     EXPECT_EQ(chooseScreen(desk, std::nullopt, QPoint(2000, 50)), std::nullopt) << "above R";
-    EXPECT_EQ(chooseScreen(desk, std::nullopt, std::nullopt), std::nullopt);
-    EXPECT_EQ(chooseScreen({}, QRect(0, 0, 100, 100), QPoint(1, 1)), std::nullopt);
 }
 
 }  // namespace

@@ -68,20 +68,15 @@ TEST(SurfaceGeometryTest, EmptyRectsGiveNoBandsAndNoRadiusGivesTheRect) {
     EXPECT_EQ(roundedRectBands(rect, std::nan("")), std::vector<QRect>{rect});
 }
 
-TEST(SurfaceGeometryTest, FractionalScaleRoundsEachSideUpToWholePixels) {
-    const QSize card(cardWidth, alertCardHeight);
-    EXPECT_EQ(fractionalBufferSize(card, 120), card);
-    EXPECT_EQ(fractionalPixelRatio(120), 1.0);
-    EXPECT_EQ(fractionalBufferSize(card, 180), QSize(480, 192));
+TEST(SurfaceGeometryTest, FractionalScaleRoundsEachSideUpAndTakesNoneBelowOne) {
+    EXPECT_EQ(fractionalBufferSize(QSize(cardWidth, alertCardHeight), 180), QSize(480, 192));
     EXPECT_EQ(fractionalPixelRatio(180), 1.5);
     EXPECT_EQ(fractionalBufferSize(QSize(81, 77), 180), QSize(122, 116));
     EXPECT_EQ(fractionalBufferSize(QSize(1, 1), 121), QSize(2, 2));
-    // Back to 120 after a change is the logical size again; a scale that is not positive is
-    // taken as none.
-    EXPECT_EQ(fractionalBufferSize(QSize(81, 77), 120), QSize(81, 77));
-    EXPECT_EQ(fractionalBufferSize(card, 0), card);
-    EXPECT_EQ(fractionalBufferSize(card, -240), card);
-    EXPECT_EQ(fractionalPixelRatio(0), 1.0);
+    for (const int none : {120, 0, -240}) {
+        EXPECT_EQ(fractionalBufferSize(QSize(81, 77), none), QSize(81, 77)) << none;
+        EXPECT_EQ(fractionalPixelRatio(none), 1.0) << none;
+    }
 }
 
 }  // namespace

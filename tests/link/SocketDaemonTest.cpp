@@ -4,7 +4,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,6 +12,7 @@
 #include "link/SocketDaemon.h"
 #include "support/ControllerPeer.h"
 #include "support/FakeContext.h"
+#include "support/FakeStack.h"
 
 namespace wystrand {
 namespace {
@@ -21,26 +21,6 @@ using namespace std::chrono_literals;
 using test::ControllerPeer;
 using test::request;
 using Records = std::vector<std::string>;
-
-class FakePanelStack : public PanelStack {
-public:
-    struct Card {
-        ShowConfig config;
-        ReadyCallback onReady;
-        ResultCallback onResult;
-        HeldCallback onHeld;
-    };
-    void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
-              HeldCallback onHeld) override {
-        cards.insert_or_assign(
-            config.id, Card{config, std::move(onReady), std::move(onResult), std::move(onHeld)});
-        calls.push_back("show " + config.id.toStdString());
-    }
-    void dismiss(const QString& id) override { calls.push_back("dismiss " + id.toStdString()); }
-    void dismissAll() override { calls.push_back("dismissAll"); }
-    std::vector<std::string> calls;
-    std::map<QString, Card> cards;
-};
 
 class SocketDaemonTest : public testing::Test {
 protected:
@@ -59,7 +39,7 @@ protected:
         listen(path_);
     }
     void send(const PipeMsg& record) { ASSERT_TRUE(peer_->send(record)); }
-    FakePanelStack::Card& showCard(const QString& id) {
+    test::FakeStack::Card& showCard(const QString& id) {
         send(request("show", id));
         EXPECT_TRUE(peer_->waitUntil([&] { return stack_.cards.contains(id); }));
         return stack_.cards[id];
@@ -74,7 +54,7 @@ protected:
 
     QTemporaryDir dir_;
     const std::string path_ = dir_.filePath("ctl.sock").toStdString();
-    FakePanelStack stack_;
+    test::FakeStack stack_;
     test::FakeContext context_;
     std::unique_ptr<ControllerPeer> peer_;
     std::unique_ptr<SocketDaemon> daemon_;

@@ -4,7 +4,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusVirtualObject>
 #include <cstdlib>
 #include <memory>
 #include <tuple>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "platform/session/SessionEvents.h"
+#include "support/FakeService.h"
 #include "support/PrivateServers.h"
 #include "support/Wait.h"
 
@@ -37,17 +37,9 @@ QDBusMessage lock(const QString& session) {
     return signal(kSessions + session, "org.freedesktop.login1.Session", "Lock");
 }
 
-// Private buses for the suite, and a connection of the test's own to each that sends signals.
-class SessionEventsTest : public testing::Test {
+// A connection of the test's own to each bus sends the signals.
+class SessionEventsTest : public test::BusSuite {
 protected:
-    static void SetUpTestSuite() {
-        buses_ = std::make_unique<test::PrivateBus>();
-        ASSERT_TRUE(buses_->start());
-        setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
-        setenv("DBUS_SYSTEM_BUS_ADDRESS", buses_->systemAddress().c_str(), 1);
-    }
-    static void TearDownTestSuite() { buses_.reset(); }
-
     static QDBusConnection emitter(bool system) {
         const QString address =
             QString::fromStdString(system ? buses_->systemAddress() : buses_->sessionAddress());
@@ -68,7 +60,6 @@ protected:
         return events;
     }
 
-    static inline std::unique_ptr<test::PrivateBus> buses_;
     int ended_ = 0;
 };
 
@@ -111,45 +102,36 @@ TEST_F(SessionEventsTest, EachSignalOfTheSessionsEndIsHeardAndItsCounterpartsAre
     }
 }
 
-struct Lookup {
-    const char *byPid, *id, *byId, *watched, *ignored;
-};
-
-// login1's Manager as far as the session lookup uses it: it may know this process's session and
-// the session of one id; any other question is refused.
-struct FakeLogin1 : QDBusVirtualObject {
-    Lookup known{};
-
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
-        const QVariant arg = call.arguments().value(0);
-        const QString session = call.member() == "GetSessionByPID" &&
-                                        arg.toLongLong() == QCoreApplication::applicationPid()
-                                    ? known.byPid
-                                : call.member() == "GetSession" && arg.toString() == known.id
-                                    ? known.byId
-                                    : "";
-        return bus.send(session.isEmpty() ? call.createErrorReply(QDBusError::Failed, "unknown")
-                                          : call.createReply(QVariant::fromValue(
-                                                QDBusObjectPath(kSessions + session))));
-    }
-};
-
+// login1's Manager may know this process's session, and the session of one id; any other
+// question is refused.
 TEST_F(SessionEventsTest, OwnSessionIsFoundByPidThenBySessionId) {
-    FakeLogin1 login1;
-    QDBusConnection bus = emitter(true);
-    ASSERT_TRUE(bus.registerVirtualObject("/org/freedesktop/login1", &login1));
-    ASSERT_TRUE(bus.registerService("org.freedesktop.login1"));
+    struct Lookup {
+        const char *byPid, *id, *byId, *watched, *ignored;
+    } known{};
+    test::FakeService login1(buses_->systemAddress(), "org.freedesktop.login1",
+                             "/org/freedesktop/login1");
+    const auto path = [](const QDBusMessage& call, bool asked, const char* session) {
+        return !asked || *session == '\0'
+                   ? call.createErrorReply(QDBusError::Failed, "unknown")
+                   : call.createReply(QVariant::fromValue(QDBusObjectPath(kSessions + session)));
+    };
+    login1.answer("GetSessionByPID", [&](const QDBusMessage& call) {
+        return path(call,
+                    call.arguments().value(0).toLongLong() == QCoreApplication::applicationPid(),
+                    known.byPid);
+    });
+    login1.answer("GetSession", [&](const QDBusMessage& call) {
+        return path(call, call.arguments().value(0).toString() == known.id, known.byId);
+    });
+    ASSERT_TRUE(login1.start());
     for (const Lookup& lookup :
          {Lookup{"c7", "c8", "c9", "c7", "c9"}, Lookup{"", "7", "by_5fid", "by_5fid", "_37"}}) {
         SCOPED_TRACE(lookup.watched);
-        login1.known = lookup;
+        known = lookup;
         const auto events = started(lookup.id);
         EXPECT_TRUE(test::waitUntil([&] { return ends(lock(lookup.watched)) == 1; }));
         EXPECT_EQ(ends(lock(lookup.ignored)), 0);
     }
-    bus.unregisterService("org.freedesktop.login1");
-    bus.unregisterObject("/org/freedesktop/login1");
 }
 
 }  // namespace

@@ -1,6 +1,14 @@
 #pragma once
 
+#include <QTest>
+#include <chrono>
+#include <memory>
+#include <utility>
+#include <vector>
+
 #include "core/message/ShowConfig.h"
+#include "ui/panels/NotifyPanel.h"
+#include "ui/panels/WindowManager.h"
 
 namespace wystrand::test {
 
@@ -18,5 +26,24 @@ inline ShowConfig card(const QString& id, NotifyMode mode, std::int64_t duration
     c.duration = duration;
     return c;
 }
+
+// A window manager on short timings that keeps each card's result with its id, in order.
+struct CardStack {
+    ~CardStack() {
+        manager.reset();
+        QTest::qWait(0);  // its deferred deletes
+    }
+    NotifyPanel* show(const QString& id, NotifyMode mode) {
+        manager->show(card(id, mode), nullptr, [this, id](CardResult code) {
+            results.push_back({id, resultCode(code)});
+        });
+        return manager->panel(id);
+    }
+
+    std::unique_ptr<WindowManager> manager = std::make_unique<WindowManager>(
+        PanelTiming{std::chrono::milliseconds(20), std::chrono::milliseconds(20),
+                    std::chrono::milliseconds(20), std::chrono::milliseconds(1000)});
+    std::vector<std::pair<QString, std::int64_t>> results;
+};
 
 }  // namespace wystrand::test

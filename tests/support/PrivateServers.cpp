@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QTemporaryFile>
+#include <cstdlib>
 
 #include "support/Wait.h"
 
@@ -54,6 +55,19 @@ bool PrivateBus::start() {
         address_[i] = firstLine(daemon_[i]);
     }
     return !address_[0].empty() && !address_[1].empty();
+}
+
+std::unique_ptr<PrivateBus> BusSuite::buses_;
+
+void BusSuite::SetUpTestSuite() {
+    buses_ = std::make_unique<PrivateBus>();
+    ASSERT_TRUE(buses_->start()) << "dbus-daemon did not start";
+    setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", buses_->systemAddress().c_str(), 1);
+}
+
+void BusSuite::TearDownTestSuite() {
+    buses_.reset();
 }
 
 bool settle(const QDBusConnection& from, const QString& service) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
 
 #include <QProcess>
+#include <memory>
 #include <string>
 
 class QDBusConnection;
@@ -50,6 +52,14 @@ public:
 private:
     QProcess daemon_[2];
     std::string address_[2];
+};
+
+// Suites whose code under test finds both buses through the environment.
+class BusSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    static std::unique_ptr<PrivateBus> buses_;
 };
 
 // Sends a call from `from` to `service` and runs the event loop until it is answered, and a few

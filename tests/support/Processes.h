@@ -60,14 +60,13 @@ inline RunResult run(const QStringList& argv, const EnvChanges& env) {
 
 // Suites whose processes run on a private X server with private session and system buses, with
 // session id "3". One desktop serves a whole suite.
-
-class DesktopTest : public ::testing::Test {
+class DesktopTest : public BusSuite {
 protected:
     static void SetUpTestSuite() {
+        BusSuite::SetUpTestSuite();
         xvfb_ = std::make_unique<XvfbServer>();
-        buses_ = std::make_unique<PrivateBus>();
         const QString display = QString::fromStdString(xvfb_->start());
-        ASSERT_TRUE(!display.isEmpty() && buses_->start()) << "Xvfb or dbus-daemon did not start";
+        ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
         environment = {
             {"DISPLAY", display},
             {"DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(buses_->sessionAddress())},
@@ -77,8 +76,8 @@ protected:
             {"QT_QPA_PLATFORM", std::nullopt}};
     }
     static void TearDownTestSuite() {
-        buses_.reset();
         xvfb_.reset();
+        BusSuite::TearDownTestSuite();
     }
     // The test's own connection to the session bus, named after the address (new each suite).
     static QDBusConnection sessionBus() {
@@ -86,7 +85,6 @@ protected:
         return QDBusConnection::connectToBus(address, address);
     }
     static inline std::unique_ptr<XvfbServer> xvfb_;
-    static inline std::unique_ptr<PrivateBus> buses_;
     static inline EnvChanges environment;
 };
 

@@ -3,10 +3,8 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <QStringList>
-#include <string>
 
 #include "ui/card/ElidedTextLabel.h"
-#include "ui/card/RecentlyUsed.h"
 
 namespace wystrand {
 namespace {
@@ -100,23 +98,6 @@ TEST(ElidedTextLabelTest, ANewTextOrFontIsLaidOutAfresh) {
     label.setFont(larger);
     EXPECT_GT(label.heightForWidth(150), QFontMetricsF(larger).height() - 1);
     EXPECT_GT(label.sizeHint().width(), shortHint.width());
-}
-
-// The store behind the shared layouts.
-TEST(RecentlyUsedTest, MakesEachValueOnceAndDropsTheLeastRecentlyUsedWhenFull) {
-    RecentlyUsed<int, std::string, 2> kept;
-    int made = 0;
-    // Each key asked for in turn, and the values made by then: 3 takes the place of 2, which was
-    // used least recently, and 1 stays.
-    for (const auto& [key, madeBy] : {std::pair{1, 1}, {2, 2}, {1, 2}, {3, 3}, {1, 3}, {2, 4}}) {
-        const auto make = [&, key = key] {
-            ++made;
-            return std::to_string(key);
-        };
-        EXPECT_EQ(kept.get(key, make), std::to_string(key));
-        EXPECT_EQ(made, madeBy) << key;
-    }
-    EXPECT_EQ(kept.size(), 2U);
 }
 
 }  // namespace

@@ -24,27 +24,13 @@ using test::card;
 using test::waitUntil;
 using Results = std::vector<std::pair<QString, std::int64_t>>;
 
-struct WindowManagerTest : testing::Test {
-    ~WindowManagerTest() override {
-        manager.reset();
-        QTest::qWait(0);
-    }
-    NotifyPanel* show(const QString& id, NotifyMode mode) {
-        manager->show(card(id, mode), nullptr, [this, id](CardResult code) {
-            results.push_back({id, resultCode(code)});
-        });
-        return manager->panel(id);
-    }
+struct WindowManagerTest : testing::Test, test::CardStack {
     // Waits for n results, then a while longer for any late extra one.
     bool resultsAre(std::size_t n) {
         const bool reached = waitUntil([&] { return results.size() >= n; });
         QTest::qWait(60);
         return reached && results.size() == n;
     }
-
-    std::unique_ptr<WindowManager> manager =
-        std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 1000ms});
-    Results results;
 };
 
 TEST_F(WindowManagerTest, StacksAtTheTopRightAndClosesTheGap) {

@@ -14,10 +14,9 @@
 #include "platform/wayland/WaylandClient.h"
 #include "protocols/wlr-layer-shell-unstable-v1-client.h"
 #include "support/Cards.h"
-#include "support/TestMain.h"
+#include "support/Sway.h"
 #include "support/VirtualPointer.h"
 #include "support/Wait.h"
-#include "support/WaylandServer.h"
 #include "ui/card/NotifyView.h"
 #include "ui/card/PlainButton.h"
 #include "ui/panels/NotifyPanel.h"
@@ -26,54 +25,16 @@
 namespace wystrand {
 namespace {
 
-test::WaylandServer sway(test::WaylandServer::Kind::sway);
-
-}  // namespace
-
-// The application's cards are layer surfaces on the sway started here, as the agent makes them
-// on Wayland. Without sway every test skips, saying why.
-void test::beforeApplication() {
-    if (sway.start()) {
-        qputenv("XDG_RUNTIME_DIR", sway.runtimeDir().c_str());
-        qputenv("WAYLAND_DISPLAY", sway.display().c_str());
-        wayland::chooseLayerShell();
-    }
-    qunsetenv("DISPLAY");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-namespace {
-
 using namespace std::chrono_literals;
 using test::card;
+using test::sway;
 using Span = std::pair<int, int>;  // first and last pixel, inclusive
 using Spans = std::vector<Span>;
 
 const PanelTiming quick{30ms, 30ms, 30ms, 1000ms};
 
-class LayerPanelTest : public ::testing::Test {
+class LayerPanelTest : public test::SwayTest {
 protected:
-    void SetUp() override {
-        if (!sway.why().empty()) {
-            GTEST_SKIP() << sway.why();
-        }
-    }
-    void TearDown() override {
-        if (resized_) {
-            EXPECT_TRUE(resize(1440, 875));
-        }
-    }
-
-    // Gives the output a new mode and waits until the column has heard of its room.
-    bool resize(int width, int height) {
-        resized_ = true;
-        return sway.swaymsg({"output", "HEADLESS-1", "resolution",
-                             std::to_string(width) + "x" + std::to_string(height)}) &&
-               test::waitUntil([&] {
-                   return windowSystem().columnFrame(true) == QRect(-width, 0, width, height);
-               });
-    }
-
     static QImage screenshot() {
         QProcess grim;
         grim.start("grim", {"-t", "ppm", "-"});
@@ -107,7 +68,6 @@ protected:
     }
 
     QImage shot_;
-    bool resized_ = false;
 };
 
 // The column's centre on a 1440 px wide output: cards span x 1108..1427.
@@ -120,8 +80,6 @@ Span drawn(const NotifyPanel* panel, int top, int scale = 1) {
     return {(top + card.top()) * scale, (top + card.bottom() + 1) * scale - 1};
 }
 
-// Cards slide in from the right edge to where the stack puts them, a countdown redraws as it runs,
-// a click on a button ends its card and the column closes up on screen.
 TEST_F(LayerPanelTest, CardsSlideInRedrawTakeClicksAndCloseUp) {
     test::VirtualPointer pointer;
     ASSERT_TRUE(pointer.valid());
@@ -158,19 +116,6 @@ TEST_F(LayerPanelTest, CardsSlideInRedrawTakeClicksAndCloseUp) {
         return spans(s, true, middle) == Spans{drawn(c, 8)};
     })) << testing::PrintToString(spans(shot_, true, middle));
     EXPECT_EQ(results, std::vector<std::int64_t>{0});
-}
-
-TEST_F(LayerPanelTest, TheColumnTakesItsRoomFromTheOutput) {
-    ASSERT_TRUE(resize(1440, 1600));
-    WindowManager manager(quick);
-    Spans column;
-    for (int i = 0; i < 11; ++i) {
-        const QString id = QString::number(i);
-        manager.show(card(id, NotifyMode::alert, 60), nullptr, nullptr);
-        column.push_back(drawn(manager.panel(id), 8 + i * 136));
-    }
-    EXPECT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, middle) == column; }))
-        << testing::PrintToString(spans(shot_, true, middle));
 }
 
 // A panel along the top edge, `height` tall, that keeps its height to itself (an exclusive
@@ -215,50 +160,31 @@ private:
     std::unique_ptr<wayland::ShmBuffer> buffer_;
 };
 
-// Shows cards of `modes` with ids 0, 1, ... and returns their frames' tops.
-std::vector<int> showColumn(WindowManager& manager, std::initializer_list<NotifyMode> modes) {
-    std::vector<int> tops;
-    for (const NotifyMode mode : modes) {
-        const QString id = QString::number(tops.size());
-        manager.show(card(id, mode, 60), nullptr, nullptr);
-        tops.push_back(manager.panel(id)->targetFrame().y());
-    }
-    return tops;
-}
-
-TEST_F(LayerPanelTest, ACardPastTheBottomOfTheRoomWaitsForOthersToClose) {
-    ASSERT_TRUE(resize(1280, 720));
-    using enum NotifyMode;
-    WindowManager manager(quick);
-    // Its top at 736, below the output's bottom edge: it waits without a surface.
-    EXPECT_EQ(showColumn(manager, {countdown, countdown, alert, alert, alert, alert}).back(), 736);
-    NotifyPanel* last = manager.panel("5");
-    EXPECT_FALSE(last->isVisible());
-
-    manager.dismiss("0");
-    const Spans column{drawn(manager.panel("1"), 8), drawn(manager.panel("2"), 168),
-                       drawn(manager.panel("3"), 304), drawn(manager.panel("4"), 440),
-                       drawn(last, 576)};
-    // The column's centre on a 1280 px wide output.
-    EXPECT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, 1107) == column; }))
-        << testing::PrintToString(spans(shot_, true, 1107));
-}
-
-TEST_F(LayerPanelTest, TheColumnStartsBelowAPanelAndEndsAboveTheBottom) {
-    ASSERT_TRUE(resize(1280, 720));
+// The room is what the compositor leaves on the output: here below a panel. A card that would
+// start below it waits without a surface until a restack brings it up.
+TEST_F(LayerPanelTest, TheColumnTakesItsRoomFromTheCompositor) {
+    ASSERT_TRUE(sway().swaymsg({"output", "HEADLESS-1", "resolution", "1280x720"}));
     TopPanel panel(30);
     ASSERT_TRUE(test::waitUntil(
         [] { return windowSystem().columnFrame(true) == QRect(-1280, 0, 1280, 690); }));
-    using enum NotifyMode;
     WindowManager manager(quick);
+    using enum NotifyMode;
+    for (const NotifyMode mode : {countdown, alert, alert, alert, alert, alert}) {
+        manager.show(card(QString::number(manager.order().size()), mode, 60), nullptr, nullptr);
+    }
     // At 712 the last would show on the output, but not in the 690 px the panel leaves.
-    EXPECT_EQ(showColumn(manager, {countdown, alert, alert, alert, alert, alert}).back(), 712);
-    EXPECT_FALSE(manager.panel("5")->isVisible());
-    EXPECT_TRUE(shotUntil([&](const QImage& s) {
-        const Spans column = spans(s, true, 1107);
-        return !column.empty() && column[0] == Span(0, 29) && column.size() > 1 &&
-               column[1] == drawn(manager.panel("0"), 38);
-    })) << testing::PrintToString(spans(shot_, true, 1107));
+    NotifyPanel* last = manager.panel("5");
+    EXPECT_EQ(last->targetFrame().y(), 712);
+    EXPECT_FALSE(last->isVisible());
+    manager.dismiss("0");
+    // Below the panel, at the column's centre on a 1280 px wide output.
+    Spans column{{0, 29}};
+    for (int i = 1; i <= 5; ++i) {
+        column.push_back(drawn(manager.panel(QString::number(i)), 30 + 8 + (i - 1) * 136));
+    }
+    EXPECT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, 1107) == column; }))
+        << testing::PrintToString(spans(shot_, true, 1107));
+    EXPECT_TRUE(sway().swaymsg({"output", "HEADLESS-1", "resolution", "1440x875"}));
 }
 
 // The card drawn as the compositor should show it: at `scale`, over the background.
@@ -290,7 +216,7 @@ double difference(const QImage& a, const QImage& b) {
 }
 
 TEST_F(LayerPanelTest, AtScaleTwoTheCardIsDrawnAtTwiceThePixels) {
-    ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-1", "scale", "2"}));
+    ASSERT_TRUE(sway().swaymsg({"output", "HEADLESS-1", "scale", "2"}));
     WindowManager manager(quick);
     manager.show(card("hi", NotifyMode::info), nullptr, nullptr);
     NotifyPanel& panel = *manager.panel("hi");
@@ -302,7 +228,7 @@ TEST_F(LayerPanelTest, AtScaleTwoTheCardIsDrawnAtTwiceThePixels) {
         return column.size() == 1 && std::abs(column[0].first - rows.first) <= 1 &&
                column[0].second == rows.second && spans(s, false, 100) == Spans{{776, 1415}};
     });
-    ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-1", "scale", "1"}));
+    ASSERT_TRUE(sway().swaymsg({"output", "HEADLESS-1", "scale", "1"}));
     ASSERT_TRUE(placed) << testing::PrintToString(spans(shot_, false, 100))
                         << testing::PrintToString(spans(shot_, true, 1100))
                         << testing::PrintToString(rows);
@@ -316,10 +242,10 @@ TEST_F(LayerPanelTest, AtScaleTwoTheCardIsDrawnAtTwiceThePixels) {
 // Last: sway 1.7 cannot take the second output away again (`output ... disable` leaves it).
 TEST_F(LayerPanelTest, OneColumnOneOutput) {
     // A second output to the right of the first, 1280 wide.
-    ASSERT_TRUE(sway.swaymsg({"create_output"}));
-    ASSERT_TRUE(
-        sway.swaymsg({"output", "HEADLESS-2", "resolution", "1280x720", "position", "1440", "0"}) &&
-        sway.swaymsg({"output", "HEADLESS-1", "position", "0", "0"}));
+    ASSERT_TRUE(sway().swaymsg({"create_output"}));
+    ASSERT_TRUE(sway().swaymsg(
+                    {"output", "HEADLESS-2", "resolution", "1280x720", "position", "1440", "0"}) &&
+                sway().swaymsg({"output", "HEADLESS-1", "position", "0", "0"}));
     std::vector<std::int64_t> results;
     WindowManager manager(quick);
     const auto show = [&](const char* id) {
@@ -331,10 +257,10 @@ TEST_F(LayerPanelTest, OneColumnOneOutput) {
                    ? spans(shot_, false, y)
                    : Spans();
     };
-    ASSERT_TRUE(sway.swaymsg({"focus", "output", "HEADLESS-1"}));
+    ASSERT_TRUE(sway().swaymsg({"focus", "output", "HEADLESS-1"}));
     show("a");
     EXPECT_EQ(rowAt(40), (Spans{{1108, 1427}})) << "where the focus is";
-    ASSERT_TRUE(sway.swaymsg({"focus", "output", "HEADLESS-2"}));
+    ASSERT_TRUE(sway().swaymsg({"focus", "output", "HEADLESS-2"}));
     show("b");
     EXPECT_EQ(rowAt(130), (Spans{{1108, 1427}})) << "below the first, on its output";
     manager.dismissAll();

@@ -62,7 +62,7 @@ void test::beforeApplication() {
 
 namespace {
 
-struct TwoMonitorTest : testing::Test {
+struct TwoMonitorTest : testing::Test, test::CardStack {
     void SetUp() override {
         if (!skipReason.empty()) {
             GTEST_SKIP() << skipReason;
@@ -71,15 +71,8 @@ struct TwoMonitorTest : testing::Test {
         c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
         root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     }
-    ~TwoMonitorTest() override {
-        manager.reset();
-        QTest::qWait(0);
-    }
     QRect show(const QString& id) {
-        manager->show(card(id, NotifyMode::alert), nullptr, [this, id](CardResult code) {
-            results.push_back({id, resultCode(code)});
-        });
-        NotifyPanel* panel = manager->panel(id);
+        const NotifyPanel* panel = CardStack::show(id, NotifyMode::alert);
         return panel != nullptr ? panel->targetFrame() : QRect();
     }
     // On the connection that the cards ask, so the move comes first.
@@ -104,9 +97,6 @@ struct TwoMonitorTest : testing::Test {
 
     xcb_connection_t* c = nullptr;
     xcb_window_t root = 0;
-    std::unique_ptr<WindowManager> manager =
-        std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 1000ms});
-    std::vector<std::pair<QString, std::int64_t>> results;
 };
 
 TEST_F(TwoMonitorTest, ActiveWindowElsePointerElsePrimary) {

@@ -1,36 +1,20 @@
-// The card window against a real X server: a private Xvfb, no window manager.
+// The card window against a real X server: a private Xvfb (OnXvfb.cpp), no window manager.
 #include <gmock/gmock.h>
 #include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QProcess>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "support/Cards.h"
-#include "support/PrivateServers.h"
-#include "support/TestMain.h"
-#include "support/Wait.h"
+#include "support/Processes.h"
 #include "ui/card/NotifyView.h"
 #include "ui/card/PlainButton.h"
 #include "ui/panels/NotifyPanel.h"
 #include "ui/panels/WindowManager.h"
 
 namespace wystrand {
-
-void test::beforeApplication() {
-    static test::XvfbServer xvfb;
-    const std::string display = xvfb.start();
-    if (display.empty()) {
-        std::fputs("Xvfb did not start (scripts/deps test installs it)\n", stderr);
-        std::exit(1);
-    }
-    qputenv("DISPLAY", display.c_str());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -43,11 +27,9 @@ xcb_connection_t* connection() {
 }
 
 // The output of an X utility, run against the server that the application uses.
-std::string run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished();
-    return (process.readAllStandardOutput() + process.readAllStandardError()).toStdString();
+std::string run(const QStringList& argv) {
+    const test::RunResult result = test::run(argv, {});
+    return result.out + result.err;
 }
 
 TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
@@ -61,12 +43,12 @@ TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
     ASSERT_TRUE(test::waitUntil([&] { return b->pos().x() == 1108; }));
     // 12 px from the right edge of the screen.
     const QString a = QString::number(manager.panel("a")->winId());
-    EXPECT_THAT(run("xwininfo", {"-id", a}), AllOf(HasSubstr("Override Redirect State: yes"),
+    EXPECT_THAT(run({"xwininfo", "-id", a}), AllOf(HasSubstr("Override Redirect State: yes"),
                                                    HasSubstr("-geometry 320x128-12+8\n")));
     // The property atoms are looked up once; the second card reuses them.
     for (const char* id : {"a", "b"}) {
         const std::string props =
-            run("xprop", {"-id", QString::number(manager.panel(id)->winId()), "-notype"});
+            run({"xprop", "-id", QString::number(manager.panel(id)->winId()), "-notype"});
         EXPECT_THAT(props, HasSubstr("_NET_WM_WINDOW_TYPE = _NET_WM_WINDOW_TYPE_NOTIFICATION\n"))
             << id;
         for (const char* state : {"SKIP_TASKBAR", "SKIP_PAGER", "ABOVE", "STICKY"}) {
@@ -74,14 +56,14 @@ TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
         }
     }
 
-    const std::string focus = run("xdotool", {"getwindowfocus", "-f"});
+    const std::string focus = run({"xdotool", "getwindowfocus", "-f"});
     auto* primary = b->view()->findChild<PlainButton*>("primary");
     const QPoint at = primary->mapToGlobal(primary->rect().center());
-    run("xdotool",
-        {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    run({"xdotool", "mousemove", "--sync", QString::number(at.x()), QString::number(at.y()),
+         "click", "1"});
     EXPECT_TRUE(test::waitUntil([&] { return !results.empty(); }));
     EXPECT_EQ(results, std::vector<std::int64_t>{0});
-    EXPECT_EQ(run("xdotool", {"getwindowfocus", "-f"}), focus);
+    EXPECT_EQ(run({"xdotool", "getwindowfocus", "-f"}), focus);
     EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
 }
 
@@ -101,9 +83,9 @@ TEST(X11PanelTest, AWindowWaitsMappedOutOfSightAndSeeThroughForTheNextCard) {
     NotifyPanel* waiting = nullptr;
     ASSERT_TRUE(test::waitUntil([&] { return (waiting = waitingWindow()) != nullptr; }));
     const QString id = QString::number(waiting->winId());
-    EXPECT_THAT(run("xwininfo", {"-id", id}),
+    EXPECT_THAT(run({"xwininfo", "-id", id}),
                 AllOf(HasSubstr("Map State: IsViewable"), HasSubstr("+-30000+-30000")));
-    EXPECT_THAT(run("xprop", {"-id", id, "-notype", "_NET_WM_WINDOW_OPACITY"}),
+    EXPECT_THAT(run({"xprop", "-id", id, "-notype", "_NET_WM_WINDOW_OPACITY"}),
                 HasSubstr("_NET_WM_WINDOW_OPACITY = 0\n"));
 
     // Two cards in one turn: the first takes the waiting window, the second gets its own.
@@ -114,8 +96,8 @@ TEST(X11PanelTest, AWindowWaitsMappedOutOfSightAndSeeThroughForTheNextCard) {
     NotifyPanel* b = manager.panel("b");
     ASSERT_TRUE(
         test::waitUntil([&] { return b->pos().x() == 1108 && waiting->pos().x() == 1108; }));
-    EXPECT_THAT(run("xwininfo", {"-id", id}), HasSubstr("-geometry 320x128-12+8\n"));
-    EXPECT_THAT(run("xprop", {"-id", id, "-notype", "_NET_WM_WINDOW_OPACITY"}),
+    EXPECT_THAT(run({"xwininfo", "-id", id}), HasSubstr("-geometry 320x128-12+8\n"));
+    EXPECT_THAT(run({"xprop", "-id", id, "-notype", "_NET_WM_WINDOW_OPACITY"}),
                 HasSubstr("_NET_WM_WINDOW_OPACITY = 4294967295\n"));
     // Another waits for the card after these.
     ASSERT_TRUE(test::waitUntil([&] { return waitingWindow() != nullptr; }));
@@ -132,8 +114,8 @@ TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     xcb_set_selection_owner(c, owner, cm->atom, XCB_CURRENT_TIME);
     std::free(cm);
     const auto blur = [](const NotifyPanel& panel) {
-        return run("xprop", {"-id", QString::number(panel.winId()), "-notype",
-                             "_KDE_NET_WM_BLUR_BEHIND_REGION"});
+        return run({"xprop", "-id", QString::number(panel.winId()), "-notype",
+                    "_KDE_NET_WM_BLUR_BEHIND_REGION"});
     };
     {
         NotifyPanel composited(card("c", NotifyMode::alert), nullptr);
