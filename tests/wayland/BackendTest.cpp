@@ -101,7 +101,8 @@ TEST_F(BackendTest, TheAgentEndsWithStatus1WhenTheCompositorGoes) {
     QElapsedTimer clock;
     clock.start();
     sway.stop(SIGKILL);
-    ASSERT_TRUE(peer.send(showRequest("after", "info", 60)));
+    // The agent may be gone already, and the request with it.
+    peer.send(showRequest("after", "info", 60));
     EXPECT_EQ(exitStatus(*agent, 5s), 1);
     EXPECT_LT(clock.elapsed(), 2000);
     peer.pump();
