@@ -194,13 +194,15 @@ TEST_F(SocketDaemonTest, AWatchingConnectionHearsTheTrueContextOnceAndEachChange
     change({.fullscreen = true});  // now known: the whole state
     change({.fullscreen = true});
     change({.fullscreen = true, .away = true});
+    change({.doNotDisturb = true, .fullscreen = true, .away = true});  // away is not said again
     watch(300);
     EXPECT_EQ(context_.threshold_, 300s);
     EXPECT_EQ(peer_->records(),
               (Records{R"({"id":"sync-1","ev":"ready"})", R"({"id":"sync-1","ev":"held"})",
                        R"({"ev":"busy","detail":"fullscreen"})", R"({"ev":"back"})",
-                       R"({"ev":"away"})", R"({"ev":"busy","detail":"fullscreen"})",
-                       R"({"ev":"away"})", R"({"id":"sync-2","ev":"ready"})"}));
+                       R"({"ev":"away"})", R"({"ev":"busy","detail":"do-not-disturb,fullscreen"})",
+                       R"({"ev":"busy","detail":"do-not-disturb,fullscreen"})", R"({"ev":"away"})",
+                       R"({"id":"sync-2","ev":"ready"})"}));
 
     peer_->drop();
     ASSERT_TRUE(peer_->accept());
