@@ -59,17 +59,6 @@ bool PrivateBus::start() {
 
 std::unique_ptr<PrivateBus> BusSuite::buses_;
 
-void BusSuite::SetUpTestSuite() {
-    buses_ = std::make_unique<PrivateBus>();
-    ASSERT_TRUE(buses_->start()) << "dbus-daemon did not start";
-    setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", buses_->systemAddress().c_str(), 1);
-}
-
-void BusSuite::TearDownTestSuite() {
-    buses_.reset();
-}
-
 bool settle(const QDBusConnection& from, const QString& service) {
     const QDBusPendingCall call = from.asyncCall(
         QDBusMessage::createMethodCall(service, "/", "org.freedesktop.DBus.Peer", "Ping"));

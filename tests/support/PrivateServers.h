@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 
 #include <QProcess>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -54,11 +55,17 @@ private:
     std::string address_[2];
 };
 
-// Suites whose code under test finds both buses through the environment.
+// Suites whose code under test finds both buses through the environment. Kept in the header so
+// that the benchmark, which shares the servers but not GoogleTest, links without it.
 class BusSuite : public ::testing::Test {
 protected:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
+    static void SetUpTestSuite() {
+        buses_ = std::make_unique<PrivateBus>();
+        ASSERT_TRUE(buses_->start()) << "dbus-daemon did not start";
+        setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", buses_->systemAddress().c_str(), 1);
+    }
+    static void TearDownTestSuite() { buses_.reset(); }
     static std::unique_ptr<PrivateBus> buses_;
 };
 
