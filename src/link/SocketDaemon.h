@@ -14,8 +14,8 @@
 #include <variant>
 #include <vector>
 
-#include "core/context/ContextReport.h"
 #include "core/context/ContextFeed.h"
+#include "core/context/ContextReport.h"
 #include "core/link/LineFramer.h"
 #include "core/message/Protocol.h"
 #include "core/panels/PanelStack.h"
