@@ -48,6 +48,9 @@ void SocketDaemon::dispatch(std::string_view line) {
         sendRaw(PipeMsg::pong());
     } else if (op == u"watch") {
         post(WatchRequest{connection_, awayThreshold(msg->duration)});
+    } else if (op == u"hello") {
+        // Answered from the main thread, in its place among the events of the requests around it.
+        post(HelloRequest{connection_});
     }
 }
 
@@ -85,6 +88,8 @@ void SocketDaemon::handle(Request& request) {
         this->show(std::move(*show));
     } else if (const auto* dismiss = std::get_if<DismissRequest>(&request)) {
         windowManager_.dismiss(dismiss->id);
+    } else if (const auto* hello = std::get_if<HelloRequest>(&request)) {
+        sayHello(hello->connection);
     } else if (const auto* connected = std::get_if<Connected>(&request)) {
         // A new controller has not asked for the context, and its threshold is the default.
         opened_ = connected->connection;
@@ -123,7 +128,7 @@ void SocketDaemon::show(ShowRequest request) {
         },
         [self, id = request.config.id](CardResult result) {
             if (self) {
-                self->sendRaw(PipeMsg::result(id, resultCode(result)));
+                self->sendResult(id, result);
             }
         },
         [self, id = request.config.id] {

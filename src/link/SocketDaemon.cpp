@@ -90,10 +90,33 @@ void SocketDaemon::sendRaw(const PipeMsg& msg) {
 
 void SocketDaemon::send(const PipeMsg& msg, std::optional<std::uint64_t> only) {
     std::string record = msg.encode();
-    record.push_back('\n');
     std::lock_guard lock(writeLock_);
+    if (!only || *only == connection_) {
+        queue(std::move(record));
+    }
+}
+
+void SocketDaemon::sayHello(std::uint64_t connection) {
+    std::lock_guard lock(writeLock_);
+    if (connection == connection_) {
+        greeted_ = connection;
+        queue(PipeMsg::hello().encode());
+    }
+}
+
+void SocketDaemon::sendResult(const QString& id, CardResult result) {
+    std::lock_guard lock(writeLock_);
+    // Decided with the record queued, so that it follows the connection the record goes to.
+    const bool withReason = greeted_ == connection_;
+    queue(PipeMsg::result(id, resultCode(result),
+                          withReason ? std::optional(result.reason) : std::nullopt)
+              .encode());
+}
+
+void SocketDaemon::queue(std::string record) {
+    record.push_back('\n');
     // Records of a connection that is gone or going are lost, as on any broken link.
-    if (fd_ < 0 || overflowed_ || (only && *only != connection_)) {
+    if (fd_ < 0 || overflowed_) {
         return;
     }
     // backlog_ never exceeds the limit, so the subtraction cannot wrap.

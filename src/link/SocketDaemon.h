@@ -45,7 +45,8 @@ struct SocketDaemonOptions {
 // reconnects after a fixed delay, sends a heartbeat while connected, cuts the incoming bytes into
 // lines and dispatches each request; "show" and "dismiss" go to the panel stack on the main
 // thread, whose card events come back through sendRaw. A connection that asks ("watch") hears
-// the person's context from then on; a new connection starts unwatched.
+// the person's context from then on, and one that says "hello" hears why each card ended; a new
+// connection starts with neither.
 //
 // The object lives on the main thread. Every socket operation runs on its own I/O thread, the
 // writes included: a record sent from any thread is handed to the I/O thread, which writes the
@@ -101,7 +102,11 @@ private:
     struct Connected {
         std::uint64_t connection;
     };
-    using Request = std::variant<ShowRequest, DismissRequest, WatchRequest, Connected>;
+    struct HelloRequest {
+        std::uint64_t connection;
+    };
+    using Request =
+        std::variant<ShowRequest, DismissRequest, WatchRequest, Connected, HelloRequest>;
 
     // I/O thread.
     void ioStarted();
@@ -119,6 +124,13 @@ private:
     // Any thread: queues `msg` as sendRaw() does, but only while connection `only` (when given)
     // is the one open.
     void send(const PipeMsg& msg, std::optional<std::uint64_t> only);
+    // Main thread: answers the hello of `connection`, which hears reasons from then on, while it
+    // is the one open.
+    void sayHello(std::uint64_t connection);
+    // Any thread: the result of card `id`, with its reason for a connection that said hello.
+    void sendResult(const QString& id, CardResult result);
+    // Under writeLock_: queues one encoded record of the open connection.
+    void queue(std::string record);
 
     // Main thread.
     void show(ShowRequest request);
@@ -131,6 +143,7 @@ private:
     std::mutex writeLock_;
     int fd_ = -1;                   // written on the I/O thread under writeLock_
     std::uint64_t connection_ = 0;  // fd_'s number, or the last one; as fd_
+    std::uint64_t greeted_ = 0;     // under writeLock_: the last connection that said hello
     // Under writeLock_. The records handed over and not yet taken by the I/O thread, and the
     // bytes of this connection's records not yet written (outbox_ and pending_ together).
     std::string outbox_;

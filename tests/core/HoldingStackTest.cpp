@@ -20,7 +20,8 @@ protected:
         stack.show(
             config, [this, name] { events.push_back(name + " ready"); },
             [this, name](CardResult code) {
-                events.push_back(name + " result " + std::to_string(resultCode(code)));
+                events.push_back(name + " result " + std::to_string(resultCode(code)) + " " +
+                                 std::string(reasonName(code.reason)));
             },
             [this, name] { events.push_back(name + " held"); });
     }
@@ -73,9 +74,10 @@ TEST_F(HoldingStackTest, DismissedWaitingCardsEndOnceWithTwoAndNeverShow) {
     }
     events.clear();
     stack.dismiss("a");
-    EXPECT_EQ(events, (Events{"a result 2", "a result 2"}));
+    EXPECT_EQ(events, (Events{"a result 2 dismissed", "a result 2 dismissed"}));
     stack.dismissAll();
-    EXPECT_EQ(events, (Events{"a result 2", "a result 2", "b result 2", "c result 2"}));
+    EXPECT_EQ(events, (Events{"a result 2 dismissed", "a result 2 dismissed", "b result 2 screen",
+                              "c result 2 screen"}));
     EXPECT_EQ(shown.calls, (std::vector<std::string>{"dismiss a", "dismissAll"}));
     set({});
     stack.dismissAll();

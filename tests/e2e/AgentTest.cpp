@@ -137,6 +137,38 @@ TEST_F(AgentTest, CardsCloseOnTheirTimersAndOnDismissAllWhileTheControllerDoesNo
                        PipeMsg::result("timer", 0).encode(), PipeMsg::result("kept", 2).encode()}));
 }
 
+// Hello, in its place among the cards' events, and from then on why each card ended.
+TEST_F(AgentTest, AControllerThatSaysHelloHearsWhyEachCardEnded) {
+    start();
+    PipeMsg hello = request("hello", "ignored");
+    hello.title = "ignored";
+    ASSERT_TRUE(peer_.sendBytes(showRequest("a").encode() + "\n" + hello.encode() + "\n" +
+                                showRequest("info", "info", 1).encode() + "\n"));
+    ASSERT_TRUE(peer_.waitFor("ready", "info"));
+    ASSERT_EQ(peer_.records().size(), 3u);
+    EXPECT_EQ(peer_.records()[0], PipeMsg::ready("a").encode());
+    EXPECT_EQ(peer_.records()[1], R"({"ev":"hello","version":")" WYSTRAND_VERSION
+                                  R"(","detail":"watch,hold,reasons"})");
+    for (const auto& [id, mode] :
+         {std::pair("alert", "alert"), std::pair("countdown", "countdown")}) {
+        show(showRequest(id, mode, 1));
+    }
+    show(showRequest("screen"));
+    ASSERT_TRUE(peer_.send(request("dismiss", "a")));
+    const auto ended = [&](const QString& id) {
+        const auto record = peer_.waitFor("result", id);
+        return record ? std::to_string(record->code.value_or(-1)) + " " +
+                            record->reason.value_or("none").toStdString()
+                      : "no result";
+    };
+    EXPECT_EQ(ended("a"), "2 dismissed");
+    EXPECT_EQ(ended("info"), "0 expired");
+    EXPECT_EQ(ended("countdown"), "0 expired");
+    EXPECT_EQ(ended("alert"), "2 expired");
+    ASSERT_EQ(screenSaverEnds("screen"), 2);
+    EXPECT_EQ(ended("screen"), "2 screen");
+}
+
 // The desktop's look from the settings portal, seen in the screen's pixels: the colour scheme of
 // the first answer and of every change, and GNOME's switch for animations.
 TEST_F(AgentTest, CardsTakeThePortalsColourSchemeLiveAndItsReducedMotion) {

@@ -32,7 +32,7 @@ TEST_F(CtlTest, ShowExitsWithTheCardsCode) {
              {{"show", "--mode=countdown", "--duration=0", "--id", "job 7", "--title", "Stretch",
                "--locale", "en", "--no-sound", "--json"},
               0,
-              R"({"id":"job 7","ev":"result","code":0}
+              R"({"id":"job 7","ev":"result","code":0,"reason":"expired"}
 )"}}) {
         const RunResult result = run(QStringList{kCtl} + args, env);
         EXPECT_EQ(result.status, status) << result.err;

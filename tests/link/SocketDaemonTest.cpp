@@ -71,7 +71,7 @@ TEST_F(SocketDaemonTest, ReachesALateListenerByACutPathAndOutlivesAPeerThatStops
     auto& card = showCard("a");
     peer_->refuse();
     send(request("ping"));
-    card.onResult(CardResult::putOff);
+    card.onResult(cardEnd::secondary);
     showCard("b");
     peer_->drop();
     ASSERT_TRUE(peer_->accept());
@@ -89,8 +89,9 @@ TEST_F(SocketDaemonTest, KeepsTheMainThreadGoingWhileThePeerStopsReadingThenDeli
     peer_->setReading(false);
     const auto results = [&](int from, int to) {
         for (int i = from; i < to; ++i) {
-            card.onResult(CardResult(i));
-            expected.push_back(PipeMsg::result(id, i).encode());
+            const CardResult result = i % 2 == 0 ? cardEnd::primary : cardEnd::skip;
+            card.onResult(result);
+            expected.push_back(PipeMsg::result(id, resultCode(result)).encode());
         }
     };
     results(0, 20);
@@ -123,17 +124,17 @@ TEST_F(SocketDaemonTest, DropsAPeerThatLetsTheBacklogPassTheLimitAndStartsAfresh
     peer_->setReading(false);
     for (int i = 0; !peer_->hungUp(); ++i) {
         ASSERT_LT(i, 10000);
-        card.onResult(CardResult(i));
+        card.onResult(cardEnd::primary);
     }
-    card.onResult(CardResult::accepted);
+    card.onResult(cardEnd::primary);
     listen(path_);
     ASSERT_TRUE(peer_->sendBytes("}\n" + request("ping").encode() + "\n"));
     sync();
-    card.onResult(CardResult(100));
+    card.onResult(cardEnd::skip);
     sync();
     EXPECT_EQ(peer_->records(),
               (Records{PipeMsg::pong().encode(), PipeMsg::ready("sync-1").encode(),
-                       PipeMsg::result(id, 100).encode(), PipeMsg::ready("sync-2").encode()}));
+                       PipeMsg::result(id, 2).encode(), PipeMsg::ready("sync-2").encode()}));
 }
 
 TEST_F(SocketDaemonTest, RoutesByExactOpAndHandsCardsOnInOrder) {
@@ -167,12 +168,39 @@ TEST_F(SocketDaemonTest, RoutesByExactOpAndHandsCardsOnInOrder) {
               (Records{"show split", "show a", "dismiss a", "show b", "dismiss zzz", "show c"}));
     EXPECT_EQ(stack_.cards["a"].config.mode, NotifyMode::info);
     EXPECT_EQ(stack_.cards["a"].config.title, "Tea");
-    stack_.cards["b"].onResult(CardResult::putOff);
+    stack_.cards["b"].onResult(cardEnd::secondary);
     EXPECT_TRUE(peer_->waitUntil([&] { return peer_->count(PipeMsg::result("b", 2)) == 1; }));
     // The callbacks outlive the daemon and touch nothing of it.
     daemon_.reset();
     stack_.cards["c"].onReady();
-    stack_.cards["c"].onResult(CardResult::accepted);
+    stack_.cards["c"].onResult(cardEnd::primary);
+}
+
+// Each hello is answered; the reasons it brings belong to its connection and start with it.
+TEST_F(SocketDaemonTest, HelloBringsReasonsToItsOwnConnectionOnly) {
+    connectAgent();
+    auto& card = showCard("a");
+    card.onResult(cardEnd::skip);
+    ASSERT_TRUE(peer_->sendBytes(R"({"op":"hello","version":3})"
+                                 "\n"));
+    PipeMsg hello = request("hello", "x");
+    std::tie(hello.reason, hello.version, hello.code) = std::tuple("r", "v", 5);
+    send(hello);
+    sync();
+    card.onResult(cardEnd::skip);
+    send(request("hello"));
+    sync();
+    const std::string greeting = PipeMsg::hello().encode();
+    EXPECT_EQ(peer_->records(), (Records{R"({"id":"a","ev":"result","code":2})", greeting,
+                                         R"({"id":"sync-1","ev":"ready"})",
+                                         R"({"id":"a","ev":"result","code":2,"reason":"skip"})",
+                                         greeting, R"({"id":"sync-2","ev":"ready"})"}));
+    peer_->drop();
+    ASSERT_TRUE(peer_->accept());
+    card.onResult(cardEnd::skip);
+    sync();
+    EXPECT_EQ(peer_->records(),
+              (Records{R"({"id":"a","ev":"result","code":2})", R"({"id":"sync-3","ev":"ready"})"}));
 }
 
 TEST_F(SocketDaemonTest, AWatchingConnectionHearsTheTrueContextOnceAndEachChangeOnce) {

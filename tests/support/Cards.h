@@ -3,12 +3,22 @@
 #include <QTest>
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
 #include "core/message/ShowConfig.h"
 #include "ui/panels/NotifyPanel.h"
 #include "ui/panels/WindowManager.h"
+
+namespace wystrand {
+
+// How a test prints a card's result: its code, then its reason.
+inline void PrintTo(CardResult result, std::ostream* out) {
+    *out << resultCode(result) << ' ' << reasonName(result.reason);
+}
+
+}  // namespace wystrand
 
 namespace wystrand::test {
 

@@ -19,16 +19,16 @@ namespace {
 using namespace std::chrono_literals;
 using test::card;
 using test::waitUntil;
-using Codes = std::vector<std::int64_t>;
+using Results = std::vector<CardResult>;
 constexpr auto second = 5ms;
 
 struct Shown {
-    Codes codes;
+    Results results;
     NotifyView view;
 
     explicit Shown(const ShowConfig& config)
         : view(
-              config, [this](CardResult code) { codes.push_back(resultCode(code)); }, second) {
+              config, [this](CardResult result) { results.push_back(result); }, second) {
         view.show();
     }
     QLabel* label(const char* name) { return view.findChild<QLabel*>(name); }
@@ -46,39 +46,41 @@ TEST(NotifyViewTest, ClockShowsWholeMinutesAndSeconds) {
 }
 
 // A duration too long for a timer must never end the card rather than wrap around.
-TEST(NotifyViewTest, EachModeReportsOneCode) {
+TEST(NotifyViewTest, EachModeReportsOneResult) {
+    using namespace cardEnd;
     const struct {
         NotifyMode mode;
         std::int64_t duration;
         std::vector<const char*> clicks;
-        Codes codes;
+        Results results;
     } cases[] = {
-        {NotifyMode::alert, 1000, {"primary", "primary", "secondary"}, {0}},
-        {NotifyMode::alert, 1000, {"secondary"}, {2}},
-        {NotifyMode::alert, 1, {"primary"}, {0}},  // pressed as the display timer comes due
-        {NotifyMode::alert, 3, {}, {2}},
-        {NotifyMode::info, 2, {}, {0}},
-        {NotifyMode::countdown, 3, {}, {0}},
-        {NotifyMode::countdown, 4, {"skip"}, {2}},
-        {NotifyMode::alert, 0, {}, {2}},
-        {NotifyMode::alert, -7, {}, {2}},
-        {NotifyMode::info, 0, {}, {0}},
-        {NotifyMode::countdown, -7, {}, {0}},
+        {NotifyMode::alert, 1000, {"primary", "primary", "secondary"}, {primary}},
+        {NotifyMode::alert, 1000, {"secondary"}, {secondary}},
+        {NotifyMode::alert, 1, {"primary"}, {primary}},  // pressed as the display timer comes due
+        {NotifyMode::alert, 3, {}, {unanswered}},
+        {NotifyMode::info, 2, {}, {ranItsCourse}},
+        {NotifyMode::countdown, 3, {}, {ranItsCourse}},
+        {NotifyMode::countdown, 4, {"skip"}, {skip}},
+        {NotifyMode::alert, 0, {}, {unanswered}},
+        {NotifyMode::alert, -7, {}, {unanswered}},
+        {NotifyMode::info, 0, {}, {ranItsCourse}},
+        {NotifyMode::countdown, -7, {}, {ranItsCourse}},
         {NotifyMode::alert, INT64_MAX, {}, {}},
         {NotifyMode::info, 858993462, {}, {}},  // 2^32 + 14 ms: cut to 32 bits, due in 14 ms
         {NotifyMode::countdown, INT64_MAX, {}, {}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         Shown shown(card("c", cases[i].mode, cases[i].duration));
-        EXPECT_TRUE(shown.codes.empty()) << "case " << i << ": not inside show()";
+        EXPECT_TRUE(shown.results.empty()) << "case " << i << ": not inside show()";
         // Timers come due meanwhile but run only with the event loop: the clicks come first.
         QThread::msleep(4 * second.count());
         for (const char* name : cases[i].clicks) {
             shown.click(name);
         }
-        test::waitUntil([&] { return !shown.codes.empty(); }, cases[i].codes.empty() ? 50ms : 5s);
+        test::waitUntil([&] { return !shown.results.empty(); },
+                        cases[i].results.empty() ? 50ms : 5s);
         QTest::qWait(10 * second.count());
-        EXPECT_EQ(shown.codes, cases[i].codes) << "case " << i;
+        EXPECT_EQ(shown.results, cases[i].results) << "case " << i;
     }
 }
 

@@ -54,8 +54,8 @@ TEST_F(WindowManagerTest, StacksAtTheTopRightAndClosesTheGap) {
 
     // Closes once with the first code, even when moved while sliding out. It keeps its room
     // until then: a card shown meanwhile goes below it.
-    a->end(CardResult::accepted);
-    a->end(CardResult::putOff);
+    a->end(cardEnd::primary);
+    a->end(cardEnd::secondary);
     EXPECT_EQ(show("d", NotifyMode::info)->targetFrame().y(), 392);
     QTest::qWait(5);
     a->moveToRest(true);
@@ -74,7 +74,7 @@ TEST_F(WindowManagerTest, EachCardReportsOnceHoweverItEndsAndWhateverItsId) {
     EXPECT_EQ(second->targetFrame(), QRect(1108, 144, 320, 80));
 
     // The first ends by itself: only its entry goes, the other two close up.
-    first->end(CardResult::accepted);
+    first->end(cardEnd::primary);
     ASSERT_TRUE(resultsAre(1));
     EXPECT_EQ(manager->order(), (std::vector<QString>{"x", "y"}));
     EXPECT_EQ(second->targetFrame().y(), 8);
@@ -102,6 +102,40 @@ TEST_F(WindowManagerTest, EachCardReportsOnceHoweverItEndsAndWhateverItsId) {
     EXPECT_TRUE(manager->order().empty());
 }
 
+// Qt's own windows, where the test can take any card's window away as a lost output would.
+struct LosingWindows : WindowSystem {
+    std::optional<QRect> columnFrame(bool newColumn) override {
+        return windowSystem().columnFrame(newColumn);
+    }
+    std::unique_ptr<CardWindow> createCardWindow(QWidget& card,
+                                                 std::function<void()> onLost) override {
+        lose[&card] = std::move(onLost);
+        return windowSystem().createCardWindow(card, nullptr);
+    }
+    std::map<QWidget*, std::function<void()>> lose;
+};
+
+TEST(WindowManagerReasonTest, TheStackSaysWhyItEndedEachCard) {
+    LosingWindows windows;
+    std::map<QString, CardResult> ended;
+    {
+        WindowManager manager(
+            PanelTiming{20ms, 20ms, 20ms, 1000ms}, nullptr, [] {}, windows);
+        for (const char* id : {"dismissed", "lost", "screen"}) {
+            manager.show(card(id, NotifyMode::alert), nullptr,
+                         [&ended, id](CardResult result) { ended.emplace(id, result); });
+        }
+        manager.dismiss("dismissed");
+        windows.lose.at(manager.panel("lost"))();
+        ASSERT_TRUE(waitUntil([&] { return ended.size() == 2; }));
+        manager.dismissAll();
+        ASSERT_TRUE(waitUntil([&] { return ended.size() == 3; }));
+    }
+    EXPECT_EQ(ended, (std::map<QString, CardResult>{{"dismissed", cardEnd::dismissed},
+                                                    {"lost", cardEnd::output},
+                                                    {"screen", cardEnd::screen}}));
+}
+
 TEST_F(WindowManagerTest, ARestackMovesOnlyWhatChangesPlaceAndServesClosesThatEndTogether) {
     NotifyPanel* c = nullptr;
     std::vector<int> cWhenTold;  // c's place when a and b report
@@ -120,8 +154,8 @@ TEST_F(WindowManagerTest, ARestackMovesOnlyWhatChangesPlaceAndServesClosesThatEn
 
     // a and b end in the same turn: one restack, c goes straight to the top before either
     // result goes out, and moves there once.
-    manager->panel("a")->end(CardResult::accepted);
-    manager->panel("b")->end(CardResult::accepted);
+    manager->panel("a")->end(cardEnd::primary);
+    manager->panel("b")->end(cardEnd::primary);
     ASSERT_TRUE(waitUntil([&] { return cWhenTold.size() == 2; }));
     EXPECT_EQ(cWhenTold, (std::vector<int>{8, 8}));
     EXPECT_EQ(c->findChildren<QPropertyAnimation*>().size(), 1U);
@@ -223,7 +257,7 @@ TEST_F(WindowManagerTest, ReducedMotionFadesInPlace) {
     NotifyPanel* b = show("b", NotifyMode::info);
     EXPECT_EQ(b->pos(), QPoint(1108, 144)) << "shown where it rests";
     EXPECT_EQ(b->windowOpacity(), 0.0);
-    a->end(CardResult::accepted);
+    a->end(cardEnd::primary);
     const auto sample = [&] {
         if (a) {
             seenA.insert({a->x(), a->y()});

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "core/Release.h"
 #include "core/context/Context.h"
 #include "core/message/WholeNumber.h"
 
@@ -190,6 +191,10 @@ void appendString(std::string& out, const QString& text) {
     out.push_back('"');
 }
 
+QString latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 void appendInteger(std::string& out, std::int64_t value) {
     char buffer[24];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
@@ -251,10 +256,21 @@ PipeMsg PipeMsg::ready(const QString& id) {
     return m;
 }
 
-PipeMsg PipeMsg::result(const QString& id, std::int64_t code) {
+PipeMsg PipeMsg::result(const QString& id, std::int64_t code, std::optional<EndReason> reason) {
     PipeMsg m = ready(id);
     m.ev = QStringLiteral("result");
     m.code = code;
+    if (reason) {
+        m.reason = latin1(reasonName(*reason));
+    }
+    return m;
+}
+
+PipeMsg PipeMsg::hello() {
+    PipeMsg m;
+    m.ev = QStringLiteral("hello");
+    m.version = latin1(kRelease);
+    m.detail = latin1(kFeatures);
     return m;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/message/CardResult.h"
+
 namespace wystrand {
 
 struct Context;
@@ -20,6 +22,8 @@ struct PipeMsg {
 
     Text id, op, ev;
     Number code;
+    // Why a card ended, beside its code, and the agent's release: events only.
+    Text reason, version;
     // The card of a "show" request.
     Text mode, type, locale;
     Text eyebrow, title, message, primary, secondary, skip, detail;
@@ -40,8 +44,13 @@ struct PipeMsg {
 
     // The agent's events.
     static PipeMsg ready(const QString& id);
-    // `code`: how the card ended, as resultCode() gives it.
-    static PipeMsg result(const QString& id, std::int64_t code);
+    // `code`: how the card ended, as resultCode() gives it; with its reason for a controller
+    // that said hello.
+    static PipeMsg result(const QString& id, std::int64_t code,
+                          std::optional<EndReason> reason = std::nullopt);
+    // The answer to "hello": the release, and what this agent understands beyond the first
+    // requests and events, in `detail`.
+    static PipeMsg hello();
     static PipeMsg pong();
     static PipeMsg heartbeat();
     static PipeMsg held(const QString& id);
@@ -53,6 +62,9 @@ struct PipeMsg {
     friend bool operator==(const PipeMsg&, const PipeMsg&) = default;
 };
 
+// What "hello" announces, in this order: the requests and fields beyond the first ones.
+inline constexpr std::string_view kFeatures = "watch,hold,reasons";
+
 // The record's fields by wire key, in encoding order; exactly one member pointer is set. The
 // decoder and the encoder walk it, and so does the controller for the options of `show`.
 struct PipeMsgField {
@@ -62,11 +74,13 @@ struct PipeMsgField {
     std::optional<bool> PipeMsg::*flag = nullptr;
 };
 
-inline constexpr std::array<PipeMsgField, 19> kPipeMsgFields{{
+inline constexpr std::array<PipeMsgField, 21> kPipeMsgFields{{
     {"id", &PipeMsg::id},
     {"op", &PipeMsg::op},
     {"ev", &PipeMsg::ev},
     {"code", nullptr, &PipeMsg::code},
+    {"reason", &PipeMsg::reason},
+    {"version", &PipeMsg::version},
     {"mode", &PipeMsg::mode},
     {"type", &PipeMsg::type},
     {"locale", &PipeMsg::locale},

@@ -48,7 +48,7 @@ void HoldingStack::dismiss(const QString& id) {
     }
     for (const ResultCallback& onResult : ended) {
         if (onResult) {
-            onResult(CardResult::putOff);
+            onResult(cardEnd::dismissed);
         }
     }
     shown_.dismiss(id);
@@ -57,7 +57,7 @@ void HoldingStack::dismiss(const QString& id) {
 void HoldingStack::dismissAll() {
     for (Waiting& card : std::exchange(waiting_, {})) {
         if (card.onResult) {
-            card.onResult(CardResult::putOff);
+            card.onResult(cardEnd::screen);
         }
     }
     shown_.dismissAll();

@@ -9,9 +9,9 @@
 namespace wystrand {
 
 // The stack of cards as the socket link drives it on the main thread: show a card, dismiss the
-// cards of an id, dismiss them all. WindowManager is the stack on screen and HoldingStack the
-// one in front of it that keeps some cards waiting; an interface so that tests of the link can
-// put a stack of their own in their place.
+// cards of an id, dismiss them all when the person has left the screen. WindowManager is the stack
+// on screen and HoldingStack the one in front of it that keeps some cards waiting; an interface so
+// that tests of the link can put a stack of their own in their place.
 class PanelStack {
 public:
     using ReadyCallback = std::function<void()>;
@@ -28,7 +28,9 @@ public:
     // Neither onReady nor onResult is called when there is no screen to show the card on.
     virtual void show(const ShowConfig& config, ReadyCallback onReady, ResultCallback onResult,
                       HeldCallback onHeld = nullptr) = 0;
+    // The cards of `id` end, dismissed.
     virtual void dismiss(const QString& id) = 0;
+    // Every card ends: the screens slept, or the session was locked or left.
     virtual void dismissAll() = 0;
 };
 

@@ -16,7 +16,7 @@ namespace wystrand::ctl {
 namespace {
 
 // The fields a request does not carry: the controller sets op, the agent sends the others.
-constexpr std::string_view kNotOptions[] = {"op", "ev", "code"};
+constexpr std::string_view kNotOptions[] = {"op", "ev", "code", "reason", "version"};
 
 const std::string& usageText() {
     static const std::string text =
@@ -46,7 +46,9 @@ const std::string& usageText() {
         "                      a full-screen window, an application inhibiting idle) or away,\n"
         "                      to show once they are free and back (default --no-hold)\n"
         "  --id ID             the card's identifier (default ctl-<process id>)\n"
-        "  --json              print the result record as a JSON line\n"
+        "  --json              print the result record as a JSON line, with the reason the\n"
+        "                      card ended (primary, secondary, skip, expired, dismissed,\n"
+        "                      screen or output)\n"
         "  --agent PATH        the agent to start (default: wystrand-notify beside this\n"
         "                      program, else on PATH)\n"
         "  --help              show this help and exit\n"
@@ -113,6 +115,8 @@ int runShow(std::span<char* const> args) {
         return *status;
     }
     const PipeMsg& request = asked.record;
+    PipeMsg hello;
+    hello.op = QStringLiteral("hello");
     std::string error;
 
     AgentHost host;
@@ -130,7 +134,8 @@ int runShow(std::span<char* const> args) {
                 if (stage != Stage::connecting) {
                     break;
                 }
-                if (!host.send(request.encode())) {
+                // With the JSON record wanted whole, the agent is asked for its reasons too.
+                if ((asked.json && !host.send(hello.encode())) || !host.send(request.encode())) {
                     return failure("cannot send the request to the agent");
                 }
                 stage = Stage::showing;

@@ -74,7 +74,7 @@ NotifyView::NotifyView(const ShowConfig& config, ResultCallback onResult,
     displayTimer_.setTimerType(Qt::PreciseTimer);
     // An alert left unanswered is put off; any other card has run its course.
     connect(&displayTimer_, &QTimer::timeout, this, [this] {
-        end(config_.mode == NotifyMode::alert ? CardResult::putOff : CardResult::accepted);
+        end(config_.mode == NotifyMode::alert ? cardEnd::unanswered : cardEnd::ranItsCourse);
     });
     tickTimer_.setSingleShot(true);
     tickTimer_.setTimerType(Qt::PreciseTimer);
@@ -164,13 +164,13 @@ QLayout* NotifyView::buildAlertButtons() {
     row->setSpacing(buttonSpacing);
 
     auto* secondary = endingButton(QStringLiteral("secondary"), config_.secondary, 12,
-                                   QFont::Normal, CardResult::putOff);
+                                   QFont::Normal, cardEnd::secondary);
     followLook(secondary, LabelLevel::secondary);
     row->addWidget(secondary, 0, Qt::AlignVCenter);
     row->addStretch(1);
 
     auto* primary = endingButton(QStringLiteral("primary"), config_.primary, 12, QFont::DemiBold,
-                                 CardResult::accepted);
+                                 cardEnd::primary);
     setForeground(primary, Qt::white);
     row->addWidget(new CapsuleFrame(primary, accent_,
                                     QMargins(capsuleHorizontalPadding, capsuleVerticalPadding,
@@ -192,7 +192,7 @@ QLayout* NotifyView::buildCountdownSection() {
     auto* skipRow = new QHBoxLayout;
     skipRow->addStretch(1);
     auto* skip =
-        endingButton(QStringLiteral("skip"), config_.skip, 11, QFont::Normal, CardResult::putOff);
+        endingButton(QStringLiteral("skip"), config_.skip, 11, QFont::Normal, cardEnd::skip);
     followLook(skip, LabelLevel::tertiary);
     skipRow->addWidget(skip, 0, Qt::AlignVCenter);
     section->addLayout(skipRow);
@@ -296,7 +296,7 @@ void NotifyView::countdownStep() {
         tickCountdown();
         return;
     }
-    end(CardResult::accepted);
+    end(cardEnd::ranItsCourse);
 }
 
 void NotifyView::end(CardResult result) {

@@ -31,7 +31,7 @@ NotifyPanel::NotifyPanel(PanelTiming timing, WindowSystem& windows)
     // Lost by the window system (its output went): ends as if dismissed.
     window_ = windows.createCardWindow(*this, [panel = QPointer<NotifyPanel>(this)] {
         if (panel) {
-            panel->end(CardResult::putOff);
+            panel->end(cardEnd::output);
         }
     });
     // Translucency needs an ARGB visual, chosen when the native window is created.

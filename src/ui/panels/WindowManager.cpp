@@ -95,7 +95,7 @@ void WindowManager::finishCloses() {
 void WindowManager::dismiss(const QString& id) {
     for (const CardHandle card : column.cardsWithId(id)) {
         if (NotifyPanel* p = live(card)) {
-            p->end(CardResult::putOff);
+            p->end(cardEnd::dismissed);
         }
     }
 }
@@ -108,7 +108,7 @@ void WindowManager::dismissAll() {
     }
     for (const auto& panel : snapshot) {
         if (panel) {
-            panel->end(CardResult::putOff);
+            panel->end(cardEnd::screen);
         }
     }
 }
