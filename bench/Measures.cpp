@@ -132,6 +132,7 @@ Memory measureMemory(Harness& h, pid_t agent, const std::vector<int>& steps) {
     Memory m;
     h.pumpFor(500ms);
     m.idleKb = rssKb(agent);
+    m.idlePrivateKb = privateKb(agent);
     {
         const std::size_t from = h.received.size();
         h.controller.sendLine(showLine("mem-warm", 0, 3600));
@@ -141,6 +142,7 @@ Memory measureMemory(Harness& h, pid_t agent, const std::vector<int>& steps) {
         m.complete = h.pumpUntil([&] { return h.count("result", std::nullopt, from) > 0; }, 10s);
         h.pumpFor(1500ms);
         m.warmIdleKb = rssKb(agent);
+        m.warmIdlePrivateKb = privateKb(agent);
     }
     int shown = 0;
     for (const int target : steps) {
@@ -156,6 +158,7 @@ Memory measureMemory(Harness& h, pid_t agent, const std::vector<int>& steps) {
         // The slide-in has ended and every animation has released what it held.
         h.pumpFor(700ms);
         m.withCardsKb.emplace_back(target, rssKb(agent));
+        m.withCardsPrivateKb.push_back(privateKb(agent));
     }
     const std::size_t from = h.received.size();
     for (int i = 0; i < shown; ++i) {
@@ -167,6 +170,7 @@ Memory measureMemory(Harness& h, pid_t agent, const std::vector<int>& steps) {
         m.complete;
     h.pumpFor(1500ms);
     m.afterKb = rssKb(agent);
+    m.afterPrivateKb = privateKb(agent);
     return m;
 }
 

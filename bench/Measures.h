@@ -35,11 +35,16 @@ struct Idle {
 // Leaves the agent alone for `length`, reading what it sends.
 Idle measureIdle(Harness& h, pid_t agent, std::chrono::seconds length);
 
+// Resident sizes, each with the private part of it beside.
 struct Memory {
     long idleKb = 0;      // before the first card
     long warmIdleKb = 0;  // after one card has come and gone: fonts and caches loaded
     std::vector<std::pair<int, long>> withCardsKb;  // cards on screen, resident size
     long afterKb = 0;
+    long idlePrivateKb = 0;
+    long warmIdlePrivateKb = 0;
+    std::vector<long> withCardsPrivateKb;
+    long afterPrivateKb = 0;
     bool complete = true;
 };
 Memory measureMemory(Harness& h, pid_t agent, const std::vector<int>& steps);

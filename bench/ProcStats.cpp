@@ -69,6 +69,11 @@ long rssKb(pid_t pid) {
     return statusField(readFile("/proc/" + std::to_string(pid) + "/status"), "VmRSS");
 }
 
+long privateKb(pid_t pid) {
+    const std::string rollup = readFile("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    return statusField(rollup, "Private_Clean") + statusField(rollup, "Private_Dirty");
+}
+
 double cpuSeconds(const ProcSample& before, const ProcSample& after) {
     return static_cast<double>(after.cpuTicks - before.cpuTicks) /
            static_cast<double>(::sysconf(_SC_CLK_TCK));

@@ -23,6 +23,9 @@ struct ProcSample {
 
 ProcSample sampleProcess(pid_t pid);
 long rssKb(pid_t pid);
+// The pages only this process holds (smaps_rollup's private clean and dirty), without the shared
+// libraries' code that every Qt program on the desktop maps too.
+long privateKb(pid_t pid);
 double cpuSeconds(const ProcSample& before, const ProcSample& after);
 
 // Wake-ups between two samples, counted as voluntary context switches: a thread that sleeps in

@@ -49,19 +49,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-color-emoji, fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "imagemagick")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop notification agent driven over a Unix socket")
-# The long description; CPack indents it under the summary.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A small agent that shows floating reminder cards at the top right of the
-screen (X11, and Wayland through XWayland). A controlling program listens on
-a Unix-domain socket and starts the agent on it; the agent reads one JSON
-request per line (show, dismiss, ping) and reports when a card is on screen
-and how it ended: accepted, put off, skipped, timed out or dismissed.
-.
-Cards come in three modes (alert with two buttons, info, and countdown with a
-progress bar), nine reminder types and four colour themes, with default
-texts in English, Spanish, Japanese, Korean, Chinese and Vietnamese.
-.
-wystrand-notify-ctl drives the agent from shell scripts: it shows one card
-and exits with its result, relays JSON lines between standard input and the
-agent, or runs a short demonstration.")
+# packaging/description: the summary on its first line, then the long description, which
+# CPack indents under it.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/description description_lines)
+list(POP_FRONT description_lines CPACK_PACKAGE_DESCRIPTION_SUMMARY)
+list(JOIN description_lines "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
 include(CPack)

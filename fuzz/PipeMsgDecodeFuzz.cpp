@@ -78,6 +78,8 @@ Expected expectedRecord(std::string_view bytes) {
     text("op", m.op);
     text("ev", m.ev);
     integer("code", m.code);
+    text("reason", m.reason);
+    text("version", m.version);
     text("mode", m.mode);
     text("type", m.type);
     text("locale", m.locale);
@@ -90,14 +92,18 @@ Expected expectedRecord(std::string_view bytes) {
     text("detail", m.detail);
     text("placement", m.placement);
     integer("duration", m.duration);
-    if (const auto it = doc.find("sound"); it != doc.end() && !it->is_null()) {
-        if (it->is_boolean()) {
-            m.sound = it->get<bool>();
-        } else {
-            ok = false;
+    auto flag = [&](const char* key, std::optional<bool>& field) {
+        if (const auto it = doc.find(key); it != doc.end() && !it->is_null()) {
+            if (it->is_boolean()) {
+                field = it->get<bool>();
+            } else {
+                ok = false;
+            }
         }
-    }
+    };
+    flag("sound", m.sound);
     text("variant", m.variant);
+    flag("hold", m.hold);
     if (ok) {
         out.msg = std::move(m);
     }

@@ -68,7 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::int64_t code :
          {std::int64_t{0}, std::int64_t{2}, config.duration, msg->code.value_or(-1)}) {
         roundTrip(PipeMsg::result(config.id, code));
+        for (const auto reason : {wystrand::EndReason::primary, wystrand::EndReason::output}) {
+            roundTrip(PipeMsg::result(config.id, code, reason));
+        }
     }
+    roundTrip(PipeMsg::hello());
     roundTrip(PipeMsg::pong());
     roundTrip(PipeMsg::heartbeat());
     return 0;
