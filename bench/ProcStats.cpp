@@ -71,7 +71,7 @@ long rssKb(pid_t pid) {
 
 long privateKb(pid_t pid) {
     const std::string rollup = readFile("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    return statusField(rollup, "Private_Clean") + statusField(rollup, "Private_Dirty");
+    return statusField(rollup, "Private_Dirty");
 }
 
 double cpuSeconds(const ProcSample& before, const ProcSample& after) {

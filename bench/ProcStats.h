@@ -23,8 +23,9 @@ struct ProcSample {
 
 ProcSample sampleProcess(pid_t pid);
 long rssKb(pid_t pid);
-// The pages only this process holds (smaps_rollup's private clean and dirty), without the shared
-// libraries' code that every Qt program on the desktop maps too.
+// The pages this process has written and holds alone (smaps_rollup's Private_Dirty): its heap,
+// stacks and the libraries' data. Not the libraries' code, which every Qt program on a desktop
+// shares, even where this process happens to be the only one mapping it.
 long privateKb(pid_t pid);
 double cpuSeconds(const ProcSample& before, const ProcSample& after);
 
