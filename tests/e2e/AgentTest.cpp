@@ -5,11 +5,13 @@
 #include <QColor>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <map>
 #include <tuple>
 
 #include "core/context/Context.h"
@@ -99,6 +101,30 @@ protected:
                 return shown == count;
             },
             kPatience);
+    }
+
+    std::unique_ptr<QProcess> startAccessibilityBus() {
+        // Without a display it leaves the bus's address off the root window: programs ask the
+        // session bus for it, and their accessibility comes up a while after they start.
+        EnvChanges env = environment;
+        env["DISPLAY"] = std::nullopt;
+        auto launcher =
+            startChild({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, env);
+        EXPECT_TRUE(waitUntil(
+            [&] { return sessionBus().interface()->isServiceRegistered("org.a11y.Bus").value(); },
+            10s))
+            << "at-spi-bus-launcher (at-spi2-core) did not start";
+        // As a screen reader says it runs: programs bring their accessibility up on this.
+        sessionBus().call(QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus",
+                                                         "org.freedesktop.DBus.Properties", "Set")
+                          << "org.a11y.Status"
+                          << "ScreenReaderEnabled" << QVariant::fromValue(QDBusVariant(true)));
+        return launcher;
+    }
+    std::unique_ptr<QProcess> startProbe(const char* button) {
+        return startChild({"/usr/bin/python3", WYSTRAND_SOURCE_DIR "/tests/support/atspi_probe.py",
+                           "wystrand-notify", button},
+                          environment);
     }
 
     QTemporaryDir dir_;
@@ -210,16 +236,9 @@ TEST_F(AgentTest, CardsTakeThePortalsColourSchemeLiveAndItsReducedMotion) {
 }
 
 TEST_F(AgentTest, AScreenReaderHearsTheCardAndPressesItsButton) {
-    const auto launcher =
-        startChild({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, environment);
-    ASSERT_TRUE(waitUntil(
-        [&] { return sessionBus().interface()->isServiceRegistered("org.a11y.Bus").value(); }, 10s))
-        << "at-spi-bus-launcher (at-spi2-core) did not start";
+    const auto launcher = startAccessibilityBus();
     start({{"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}});
-    const auto probe =
-        startChild({"/usr/bin/python3", WYSTRAND_SOURCE_DIR "/tests/support/atspi_probe.py",
-                    "wystrand-notify", "Rock & Roll"},
-                   environment);
+    const auto probe = startProbe("Rock & Roll");
     std::vector<QJsonObject> heard;
     const auto hear = [&](const char* key) {
         return waitUntil(
@@ -244,6 +263,40 @@ TEST_F(AgentTest, AScreenReaderHearsTheCardAndPressesItsButton) {
     EXPECT_EQ(read["buttons"].toArray(), (QJsonArray{"Later", "Rock & Roll"}));
     EXPECT_EQ(result("a"), 0);
     EXPECT_EQ(exitStatus(*probe), 0);
+    launcher->terminate();
+    exitStatus(*launcher);
+}
+
+// The accessibility bridge comes up a while after start-up, however soon a card comes: agents
+// started in turn, each showing a card as soon as it has connected, have every card heard once.
+TEST_F(AgentTest, ACardShownAsTheAgentStartsIsAnnouncedOnce) {
+    const auto launcher = startAccessibilityBus();
+    const auto probe = startProbe("--count");
+    std::map<QString, int> heard;
+    const auto hear = [&]() -> const std::map<QString, int>& {
+        while (probe->canReadLine()) {
+            const QJsonObject line = QJsonDocument::fromJson(probe->readLine()).object();
+            heard[line["announced"].toString()] += line.contains("announced");
+        }
+        return heard;
+    };
+    ASSERT_TRUE(waitUntil([&] { return hear().contains(""); }, kPatience));
+    heard.erase("");
+    for (int i = 0; i < 8; ++i) {
+        start();
+        PipeMsg card = showRequest(QString::number(i));
+        card.title = QStringLiteral("Card %1").arg(i);
+        show(card);
+        EXPECT_TRUE(waitUntil([&] { return hear().contains(*card.title); }, 10s)) << i;
+        agent_->terminate();
+        EXPECT_EQ(exitStatus(*agent_), 128 + SIGTERM);
+    }
+    QTest::qWait(300);
+    EXPECT_EQ(hear().size(), 8u);
+    for (const auto& [title, times] : heard) {
+        EXPECT_EQ(times, 1) << title.toStdString();
+    }
+    agent_.reset();
     launcher->terminate();
     exitStatus(*launcher);
 }

@@ -5,6 +5,9 @@ Prints one JSON object per line: {"ready": true} once APP is on the accessibilit
 notification of APP becomes showing, what a screen reader reads of it (with the number of
 showing events it sent meanwhile, each of which is spoken); then presses its push button BUTTON.
 Exits 1 when nothing comes within 20 seconds.
+
+With BUTTON "--count" it only listens: {"listening": true} at once, then {"announced": NAME}
+for every notification of any process named APP that becomes showing, for 60 seconds.
 """
 import json
 import sys
@@ -64,6 +67,9 @@ def on_showing(event):
         return
     if source.get_application().get_name() != app_name:
         return
+    if button_name == "--count":
+        say(announced=source.get_name())
+        return
     showings.append(source)
     if len(showings) == 1:
         GLib.timeout_add(300, read_and_press, source)
@@ -71,7 +77,11 @@ def on_showing(event):
 
 listener = Atspi.EventListener.new(on_showing)
 listener.register("object:state-changed:showing")
-GLib.timeout_add(50, find_app)
-GLib.timeout_add_seconds(20, Atspi.event_quit)
+if button_name == "--count":
+    say(listening=True)
+    GLib.timeout_add_seconds(60, Atspi.event_quit)
+else:
+    GLib.timeout_add(50, find_app)
+    GLib.timeout_add_seconds(20, Atspi.event_quit)
 Atspi.event_main()
 sys.exit(status)

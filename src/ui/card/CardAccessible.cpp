@@ -2,9 +2,13 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QLabel>
+#include <QPointer>
+#include <QTimer>
 #include <QVariant>
 #include <cmath>
+#include <vector>
 
 #include "ui/card/CardParts.h"
 #include "ui/card/NotifyView.h"
@@ -63,6 +67,37 @@ private:
     CountdownBar* bar_;
 };
 
+// The accessibility bridge comes up some time after start-up, and a window mapped before it was
+// up is never reported showing. Each card on screen then gets its one announcement; a window made
+// ahead, with no card in it yet, waits for its card's, and one mapped from now on is reported by
+// Qt itself.
+class AnnounceOnActivation : public QAccessible::ActivationObserver {
+public:
+    void accessibilityActiveChanged(bool active) override {
+        if (!active) {
+            return;
+        }
+        std::vector<QPointer<QWidget>> unheard;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            const auto* view =
+                window->findChild<NotifyView*>(QString(), Qt::FindDirectChildrenOnly);
+            if (window->isVisible() && view != nullptr && !view->ended() &&
+                window->inherits("wystrand::NotifyPanel")) {
+                unheard.emplace_back(window);
+            }
+        }
+        // Queued: the bridge learns which events are listened for only after telling this.
+        QTimer::singleShot(0, qApp, [unheard = std::move(unheard)] {
+            for (QWidget* window : unheard) {
+                if (window != nullptr && window->isVisible() && QAccessible::isActive()) {
+                    QAccessibleEvent shown(window, QAccessible::ObjectShow);
+                    QAccessible::updateAccessibility(&shown);
+                }
+            }
+        });
+    }
+};
+
 QAccessibleInterface* cardAccessible(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (widget == nullptr) {
@@ -83,6 +118,8 @@ QAccessibleInterface* cardAccessible(const QString&, QObject* object) {
 void installCardAccessibility() {
     static const bool installed = [] {
         QAccessible::installFactory(cardAccessible);
+        static AnnounceOnActivation announce;
+        QAccessible::installActivationObserver(&announce);
         return true;
     }();
     (void)installed;

@@ -10,7 +10,8 @@ namespace wystrand {
 // Installs the card's accessible interfaces; idempotent. Must run before the first card window is
 // made. Showing a card window needs nothing more: Qt reports the window itself as showing, the
 // event on which screen readers speak a notification, and a second report would have it spoken
-// twice.
+// twice. Only a card mapped before the accessibility bridge was up is reported once more, when
+// the bridge comes up: Qt never reported it.
 void installCardAccessibility();
 
 }  // namespace wystrand
