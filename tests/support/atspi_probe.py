@@ -6,6 +6,7 @@ notification of APP becomes showing, what a screen reader reads of it (with the 
 showing events it sent meanwhile, each of which is spoken); then presses its push button BUTTON.
 Exits 1 when nothing comes within 20 seconds.
 
+With BUTTON "--present" it exits at once: 0 when APP is on the accessibility bus, else 1.
 With BUTTON "--count" it only listens: {"listening": true} at once, then {"announced": NAME}
 for every notification of any process named APP that becomes showing, for 60 seconds.
 """
@@ -77,6 +78,8 @@ def on_showing(event):
 
 listener = Atspi.EventListener.new(on_showing)
 listener.register("object:state-changed:showing")
+if button_name == "--present":
+    sys.exit(0 if not find_app() else 1)
 if button_name == "--count":
     say(listening=True)
     GLib.timeout_add_seconds(60, Atspi.event_quit)

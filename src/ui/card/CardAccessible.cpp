@@ -24,17 +24,10 @@ public:
     explicit CardWindowAccessible(QWidget* window)
         : QAccessibleWidget(window, QAccessible::Notification) {}
 
+    // Named by its title. The message and the detail are its labels, which a screen reader reads
+    // out with the notification: as its description too, they would be heard twice.
     QString text(QAccessible::Text t) const override {
-        switch (t) {
-            case QAccessible::Name:
-                return shown("title");
-            case QAccessible::Description: {
-                const QString detail = shown("detail");
-                return detail.isEmpty() ? shown("message") : shown("message") + '\n' + detail;
-            }
-            default:
-                return QAccessibleWidget::text(t);
-        }
+        return t == QAccessible::Name ? shown("title") : QAccessibleWidget::text(t);
     }
 
 private:

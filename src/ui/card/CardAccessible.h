@@ -2,10 +2,10 @@
 
 namespace wystrand {
 
-// How assistive technology sees a card: its window is a notification named by the title and
-// described by the message (and the detail line), its buttons are push buttons named by their
-// labels, the countdown bar is a progress bar and the clock is readable text. Qt asks for any
-// of it only while an assistive technology listens.
+// How assistive technology sees a card: its window is a notification named by the title, whose
+// labels (eyebrow, message, detail) a screen reader reads with it, its buttons are push buttons
+// named by their labels, the countdown bar is a progress bar and the clock is readable text. Qt
+// asks for any of it only while an assistive technology listens.
 //
 // Installs the card's accessible interfaces; idempotent. Must run before the first card window is
 // made. Showing a card window needs nothing more: Qt reports the window itself as showing, the
