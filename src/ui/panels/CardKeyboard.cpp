@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <algorithm>
+#include <utility>
 
 #include "platform/WindowSystem.h"
 
@@ -44,6 +45,11 @@ void CardKeyboard::giveBack() {
         focused_->clearFocus();
     }
     focused_.clear();
+    for (const QPointer<QAbstractButton>& button : std::exchange(focusable_, {})) {
+        if (button) {
+            button->setFocusPolicy(Qt::NoFocus);
+        }
+    }
     windows_.returnKeyboard();
 }
 
@@ -52,6 +58,8 @@ void CardKeyboard::focus(QAbstractButton& button) {
         windows_.lendKeyboard(*button.window());
     }
     focused_ = &button;
+    button.setFocusPolicy(Qt::TabFocus);
+    focusable_.emplace_back(&button);
     // Taken when the window system activates the card's window, at once if it is active.
     button.setFocus(Qt::TabFocusReason);
 }

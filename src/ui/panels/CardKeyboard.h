@@ -47,6 +47,8 @@ private:
     Buttons buttons_;
     bool lent_ = false;
     QPointer<QAbstractButton> focused_;
+    // Focusable while lent, so that assistive technology sees them as such; none after.
+    std::vector<QPointer<QAbstractButton>> focusable_;
 };
 
 }  // namespace wystrand
