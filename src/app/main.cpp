@@ -13,6 +13,7 @@
 #include "app/CliArg.h"
 #include "core/panels/HoldingStack.h"
 #include "link/SocketDaemon.h"
+#include "platform/commands/BusCommands.h"
 #include "platform/context/ContextMonitor.h"
 #include "platform/portal/DesktopSettings.h"
 #include "platform/session/SessionEvents.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
                 context->screenLocked();
             });
             sessionEvents->start();
+            (new BusCommands(*windowManager, windowManager))->start();
             QObject::connect(desktop, &DesktopSettings::colorSchemeChanged, windowManager,
                              &WindowManager::setColorScheme);
             QObject::connect(desktop, &DesktopSettings::reducedMotionChanged, windowManager,

@@ -6,6 +6,10 @@
 
 namespace wystrand {
 
+bool WindowSystem::lendKeyboard(QWidget&) {
+    return false;
+}
+
 WindowSystem& windowSystem() {
     static WindowSystem* const system = []() -> WindowSystem* {
         if (wayland::layerShellChosen()) {

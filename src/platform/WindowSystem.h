@@ -28,6 +28,13 @@ public:
     // the window away (its output went); the card then ends as if dismissed.
     virtual std::unique_ptr<CardWindow> createCardWindow(QWidget& card,
                                                          std::function<void()> onLost) = 0;
+
+    // Lends the keyboard to the window of `card`, shown, as the person asked; from one card to
+    // another, the window that had it before the first lend is the one remembered. False where
+    // the window system cannot give a card the keyboard, as by default.
+    virtual bool lendKeyboard(QWidget& card);
+    // Gives it back to the window remembered.
+    virtual void returnKeyboard() {}
 };
 
 // The window system the agent runs on, made at the first call: layer surfaces once

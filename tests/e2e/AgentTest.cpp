@@ -12,6 +12,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QVariantList>
+#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -27,6 +29,7 @@ namespace {
 
 using Records = std::vector<std::string>;
 const QString kAgent = WYSTRAND_AGENT;
+const QString kCtl = WYSTRAND_CTL;
 constexpr auto kPatience = ControllerPeer::kPatience;
 
 class AgentTest : public DesktopTest {
@@ -44,6 +47,9 @@ protected:
     }
     // The agent did not crash and printed nothing.
     void TearDown() override {
+        for (QProcess* desktop : {windowManager_.get(), terminal_.get()}) {
+            desktop ? stopDaemon(*desktop) : void();
+        }
         if (agent_) {
             agent_->terminate();
             EXPECT_EQ(exitStatus(*agent_), 128 + SIGTERM);
@@ -126,8 +132,30 @@ protected:
                            "wystrand-notify", button},
                           environment);
     }
+    // A window manager and a terminal that holds the keyboard; the terminal's window.
+    std::string typingDesktop() {
+        windowManager_ = startChild({"openbox", "--sm-disable"}, environment);
+        // Started before the window manager is up, the terminal would not keep the keyboard.
+        waitUntil([&] {
+            return run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, environment)
+                       .out.find("window id") != std::string::npos;
+        });
+        terminal_ = startChild({"xterm"}, environment);
+        std::string window;
+        const bool up = waitUntil([&] {
+            window = run({"xdotool", "search", "--class", "xterm"}, environment).out;
+            if (!window.empty() && focused() != window) {
+                run({"xdotool", "windowactivate", QString::fromStdString(window).trimmed()},
+                    environment);
+            }
+            return !window.empty() && focused() == window;
+        });
+        return up ? window : "";
+    }
+    std::string focused() const { return run({"xdotool", "getwindowfocus"}, environment).out; }
 
     QTemporaryDir dir_;
+    std::unique_ptr<QProcess> windowManager_, terminal_;
     ControllerPeer peer_{dir_.filePath("agent.sock").toStdString()};
     std::unique_ptr<QProcess> agent_;
 };
@@ -174,7 +202,7 @@ TEST_F(AgentTest, AControllerThatSaysHelloHearsWhyEachCardEnded) {
     ASSERT_EQ(peer_.records().size(), 3u);
     EXPECT_EQ(peer_.records()[0], PipeMsg::ready("a").encode());
     EXPECT_EQ(peer_.records()[1], R"({"ev":"hello","version":")" WYSTRAND_VERSION
-                                  R"(","detail":"watch,hold,reasons"})");
+                                  R"(","detail":"watch,hold,reasons,answer"})");
     for (const auto& [id, mode] :
          {std::pair("alert", "alert"), std::pair("countdown", "countdown")}) {
         show(showRequest(id, mode, 1));
@@ -334,6 +362,89 @@ TEST_F(AgentTest, OrcaSpeaksEachTextOfTheCardOnce) {
     }
     for (const char* text : {"Eye break", "GENTLE REMINDER", "Look far away"}) {
         EXPECT_EQ(spoken.count(text), 1) << text << " in\n" << spoken.toStdString();
+// The person's commands over the session bus answer the newest card on screen that has the button,
+// as a click would, whoever holds the keyboard meanwhile; calls of another form change nothing.
+TEST_F(AgentTest, CommandsAnswerTheNewestCardThatHasTheButton) {
+    const std::string terminal = typingDesktop();
+    ASSERT_FALSE(terminal.empty()) << "openbox and xterm did not come up";
+    EXPECT_EQ(run({kCtl, "later"}, environment).err,
+              "wystrand-notify-ctl: no agent is running in this session\n");
+    start();
+    show(showRequest("older"));
+    show(showRequest("newer"));
+    const auto call = [&](const QString& method, const QVariantList& args = {}) {
+        auto message = QDBusMessage::createMethodCall("org.wystrand.Notify", "/org/wystrand/Notify",
+                                                      "org.wystrand.Notify", method);
+        message.setArguments(args);
+        return sessionBus().call(message).type();
+    };
+    EXPECT_EQ(call("Later", {"x"}), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(call("Dismiss"), QDBusMessage::ErrorMessage);
+    const struct {
+        const char* show;  // a countdown shown first
+        const char* command;
+        int status;
+        const char* ended;
+        std::int64_t code;
+    } steps[] = {
+        {nullptr, "later", 0, "newer", 2},  {nullptr, "accept", 0, "older", 0},
+        {nullptr, "accept", 1, nullptr, 0}, {nullptr, "later", 1, nullptr, 0},
+        {"count", "accept", 1, nullptr, 0}, {nullptr, "later", 0, "count", 2},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.command) + " " + (step.ended ? step.ended : ""));
+        if (step.show) {
+            show(showRequest(step.show, "countdown"));
+        }
+        const RunResult ctl = run({kCtl, step.command}, environment);
+        EXPECT_EQ(ctl.status, step.status) << ctl.err;
+        EXPECT_EQ(std::ranges::count(ctl.err, '\n'), step.status) << ctl.err;
+        if (step.ended) {
+            EXPECT_EQ(result(step.ended), step.code);
+        }
+    }
+    // Two at once end two cards.
+    show(showRequest("a"));
+    show(showRequest("b"));
+    const auto first = startChild({kCtl, "later"}, environment);
+    const auto second = startChild({kCtl, "later"}, environment);
+    EXPECT_EQ(exitStatus(*first), 0);
+    EXPECT_EQ(exitStatus(*second), 0);
+    EXPECT_EQ(result("a"), 2);
+    EXPECT_EQ(result("b"), 2);
+    EXPECT_EQ(focused(), terminal);
+}
+
+// The keyboard goes into the cards only on the person's command, and back to the window that had
+// it when a press ends the card or on Escape.
+TEST_F(AgentTest, TheCardsTakeTheKeyboardOnlyWhenTheCommandAsks) {
+    const std::string terminal = typingDesktop();
+    ASSERT_FALSE(terminal.empty()) << "openbox and xterm did not come up";
+    start();
+    const struct {
+        bool focus;
+        QStringList keys;
+        std::optional<std::int64_t> code;  // none: the card is still there
+    } rows[] = {
+        {true, {"Return"}, 0},
+        {true, {"Escape"}, std::nullopt},
+        {true, {"shift+Tab", "Return"}, 2},
+        {false, {"Return"}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const QString id = row.keys.join(' ') + (row.focus ? " after focus" : "");
+        SCOPED_TRACE(id.toStdString());
+        show(showRequest(id));
+        if (row.focus) {
+            EXPECT_EQ(run({kCtl, "focus"}, environment).status, 0);
+            EXPECT_TRUE(waitUntil([&] { return focused() != terminal; })) << "not taken";
+        }
+        run(QStringList{"xdotool", "key"} + row.keys, environment);
+        EXPECT_TRUE(waitUntil([&] { return focused() == terminal; })) << "not given back";
+        if (!row.code) {
+            EXPECT_EQ(run({kCtl, "later"}, environment).status, 0);
+        }
+        EXPECT_EQ(result(id), row.code.value_or(2));
     }
 }
 

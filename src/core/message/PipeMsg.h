@@ -63,7 +63,7 @@ struct PipeMsg {
 };
 
 // What "hello" announces, in this order: the requests and fields beyond the first ones.
-inline constexpr std::string_view kFeatures = "watch,hold,reasons";
+inline constexpr std::string_view kFeatures = "watch,hold,reasons,answer";
 
 // The record's fields by wire key, in encoding order; exactly one member pointer is set. The
 // decoder and the encoder walk it, and so does the controller for the options of `show`.

@@ -4,11 +4,14 @@
 #include <QList>
 #include <QScreen>
 #include <QSizeF>
+#include <QWidget>
+#include <cstdint>
 #include <vector>
 
 #include "core/panels/ScreenChoice.h"
 #include "platform/x11/X11CardWindow.h"
 #include "platform/x11/X11Focus.h"
+#include "platform/x11/X11Window.h"
 
 namespace wystrand::x11 {
 
@@ -51,6 +54,17 @@ std::optional<QRect> X11WindowSystem::columnFrame(bool) {
 std::unique_ptr<CardWindow> X11WindowSystem::createCardWindow(QWidget& card,
                                                               std::function<void()>) {
     return std::make_unique<X11CardWindow>(card);
+}
+
+bool X11WindowSystem::lendKeyboard(QWidget& card) {
+    if (isActive()) {
+        keyboard_.lend(static_cast<std::uint32_t>(card.winId()));
+    }
+    return true;
+}
+
+void X11WindowSystem::returnKeyboard() {
+    keyboard_.giveBack();
 }
 
 }  // namespace wystrand::x11

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowSystem.h"
+#include "platform/x11/X11Keyboard.h"
 
 namespace wystrand::x11 {
 
@@ -13,6 +14,12 @@ public:
     std::optional<QRect> columnFrame(bool newColumn) override;
     std::unique_ptr<CardWindow> createCardWindow(QWidget& card,
                                                  std::function<void()> onLost) override;
+    // On Qt's other platforms only Qt's own focus moves.
+    bool lendKeyboard(QWidget& card) override;
+    void returnKeyboard() override;
+
+private:
+    KeyboardLoan keyboard_;
 };
 
 }  // namespace wystrand::x11

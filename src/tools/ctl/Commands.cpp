@@ -10,6 +10,9 @@ int runShow(std::span<char* const> args);
 int runServe(std::span<char* const> args);
 int runDemo(std::span<char* const> args);
 int runWatch(std::span<char* const> args);
+int runAccept(std::span<char* const> args);
+int runLater(std::span<char* const> args);
+int runFocus(std::span<char* const> args);
 
 namespace {
 
@@ -17,6 +20,9 @@ constexpr Command kCommands[] = {
     {"show", "show one card and exit with its result code (0 or 2)", runShow},
     {"serve", "relay JSON lines from standard input to the agent, print its events", runServe},
     {"watch", "print when the person is busy or free, away or back", runWatch},
+    {"accept", "answer the newest alert on screen with its primary button", runAccept},
+    {"later", "put off the newest card on screen that can be put off", runLater},
+    {"focus", "move the keyboard into the cards on screen", runFocus},
     {"demo", "a short tour of the cards", runDemo},
 };
 

@@ -11,7 +11,8 @@ namespace wystrand::ctl {
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 64;
 
-// How long show and demo wait for each step of the agent: to connect, to answer, to show cards.
+// How long show and demo wait for each step of the agent (to connect, to answer, to show cards),
+// and the commands for the running agent for its answer.
 inline constexpr auto kWaitLimit = std::chrono::seconds(5);
 
 // "5 s": the wait limit as the messages and usage texts give it.

@@ -1,10 +1,13 @@
 #include "ui/card/NotifyView.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QFont>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPen>
 #include <QVBoxLayout>
 
 #include "core/card/CardGeometry.h"
@@ -23,6 +26,10 @@ namespace {
 // would hold the main thread for as long as the text is long. The cut keeps a surrogate pair
 // whole and ends with an ellipsis, so the label still marks the text as cut.
 constexpr qsizetype maxShownLength = 2048;
+
+// The focus ring: its pen, and how far outside the button it runs.
+constexpr qreal focusRingWidth = 2;
+constexpr qreal focusRingGap = 3;
 
 QString onCard(const QString& text) {
     if (text.size() <= maxShownLength) {
@@ -163,14 +170,14 @@ QLayout* NotifyView::buildAlertButtons() {
     row->setContentsMargins(cardPadding, buttonRowPadding, cardPadding, buttonRowPadding);
     row->setSpacing(buttonSpacing);
 
-    auto* secondary = endingButton(QStringLiteral("secondary"), config_.secondary, 12,
-                                   QFont::Normal, cardEnd::secondary);
+    auto* secondary = deferring_ = endingButton(QStringLiteral("secondary"), config_.secondary, 12,
+                                                QFont::Normal, cardEnd::secondary);
     followLook(secondary, LabelLevel::secondary);
     row->addWidget(secondary, 0, Qt::AlignVCenter);
     row->addStretch(1);
 
-    auto* primary = endingButton(QStringLiteral("primary"), config_.primary, 12, QFont::DemiBold,
-                                 cardEnd::primary);
+    auto* primary = accepting_ = endingButton(QStringLiteral("primary"), config_.primary, 12,
+                                              QFont::DemiBold, cardEnd::primary);
     setForeground(primary, Qt::white);
     row->addWidget(new CapsuleFrame(primary, accent_,
                                     QMargins(capsuleHorizontalPadding, capsuleVerticalPadding,
@@ -191,7 +198,7 @@ QLayout* NotifyView::buildCountdownSection() {
 
     auto* skipRow = new QHBoxLayout;
     skipRow->addStretch(1);
-    auto* skip =
+    auto* skip = deferring_ =
         endingButton(QStringLiteral("skip"), config_.skip, 11, QFont::Normal, cardEnd::skip);
     followLook(skip, LabelLevel::tertiary);
     skipRow->addWidget(skip, 0, Qt::AlignVCenter);
@@ -199,13 +206,35 @@ QLayout* NotifyView::buildCountdownSection() {
     return section;
 }
 
-QWidget* NotifyView::endingButton(const QString& name, const QString& label, int pixelSize,
-                                  QFont::Weight weight, CardResult result) {
+QAbstractButton* NotifyView::endingButton(const QString& name, const QString& label, int pixelSize,
+                                          QFont::Weight weight, CardResult result) {
     auto* button = new PlainButton(onCard(label), this);
     button->setObjectName(name);
     button->setFont(cardFont(pixelSize, weight));
     connect(button, &QAbstractButton::clicked, this, [this, result] { end(result); });
+    button->installEventFilter(this);
     return button;
+}
+
+QAbstractButton* NotifyView::button(Answer answer) const {
+    return answer == Answer::accept ? accepting_ : deferring_;
+}
+
+std::vector<QAbstractButton*> NotifyView::buttons() const {
+    std::vector<QAbstractButton*> all;
+    for (QAbstractButton* button : {deferring_, accepting_}) {
+        if (button != nullptr) {
+            all.push_back(button);
+        }
+    }
+    return all;
+}
+
+bool NotifyView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        update();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void NotifyView::setTranslucent(bool translucent) {
@@ -264,6 +293,23 @@ void NotifyView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     paintCardChrome(painter, visibleCard_.value_or(rect()),
                     toColor(look_.backgroundFor(translucent_)), toColor(look_.border));
+    // The focus ring goes around the button's capsule, where it has one, in the accent colour
+    // that its fill would hide inside.
+    for (const QAbstractButton* button : buttons()) {
+        if (!button->hasFocus()) {
+            continue;
+        }
+        const bool capsule = button->parentWidget() != this;
+        const QWidget* shape = capsule ? button->parentWidget() : button;
+        // A bare label needs more room at its sides than a capsule.
+        const qreal side = capsule ? focusRingGap : 2 * focusRingGap;
+        const QRectF ring =
+            QRectF(shape->geometry()).adjusted(-side, -focusRingGap, side, focusRingGap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(accent_, focusRingWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
+    }
 }
 
 void NotifyView::startTimers() {

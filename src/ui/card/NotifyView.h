@@ -11,8 +11,10 @@
 #include "core/look/CardLook.h"
 #include "core/message/CardResult.h"
 #include "core/message/ShowConfig.h"
+#include "core/panels/CardCommands.h"
 #include "ui/card/TimerDelay.h"
 
+class QAbstractButton;
 class QLabel;
 
 namespace wystrand {
@@ -62,9 +64,17 @@ public:
     void end(CardResult result);
     bool ended() const { return ended_; }
 
+    // The button that answers as `answer` does (a countdown accepts with none), or nullptr; a
+    // command presses it with click(), the path of a click.
+    QAbstractButton* button(Answer answer) const;
+    // Its buttons from left to right.
+    std::vector<QAbstractButton*> buttons() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // The focus ring follows the buttons' focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLayout* buildHeaderRow();
@@ -75,8 +85,8 @@ private:
     void tickCountdown();
     void countdownStep();
     // A text button that ends the card with `result` when clicked.
-    QWidget* endingButton(const QString& name, const QString& label, int pixelSize,
-                          QFont::Weight weight, CardResult result);
+    QAbstractButton* endingButton(const QString& name, const QString& label, int pixelSize,
+                                  QFont::Weight weight, CardResult result);
     // The widget is drawn in the look's label colour of `level`, now and at every change.
     void followLook(QWidget* widget, LabelLevel level);
 
@@ -94,6 +104,8 @@ private:
     CardLook look_;
     std::optional<ColorScheme> scheme_;  // the one the look was last made for
     std::vector<std::pair<QWidget*, LabelLevel>> followingLook_;
+    QAbstractButton* accepting_ = nullptr;
+    QAbstractButton* deferring_ = nullptr;
     Divider* divider_ = nullptr;
     QLabel* clock_ = nullptr;
     CountdownBar* bar_ = nullptr;

@@ -1,5 +1,8 @@
 #include "ui/panels/WindowManager.h"
 
+#include <QAbstractButton>
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "core/panels/StackLayout.h"
@@ -13,7 +16,15 @@ WindowManager::WindowManager(PanelTiming timing, QObject* parent,
     : QObject(parent),
       windows(windows),
       windowAhead(timing, windows),
-      heapRelease(timing.releaseMemory, std::move(releaseMemory)) {}
+      heapRelease(timing.releaseMemory, std::move(releaseMemory)),
+      keyboard(windows, [this] {
+          std::vector<QAbstractButton*> buttons;
+          for (const auto& [card, panel] : cardsOnScreen()) {
+              const std::vector<QAbstractButton*> own = panel->view()->buttons();
+              buttons.insert(buttons.end(), own.begin(), own.end());
+          }
+          return buttons;
+      }) {}
 
 WindowManager::~WindowManager() {
     for (auto& [card, panel] : panels) {
@@ -69,6 +80,9 @@ void WindowManager::show(const ShowConfig& config, ReadyCallback onReady, Result
 }
 
 void WindowManager::cardClosed(CardHandle card, CardResult result, ResultCallback onResult) {
+    if (keyboard.focuses(live(card))) {
+        keyboard.giveBack();
+    }
     column.remove(card);
     panels.erase(card);
     closed.emplace_back(std::move(onResult), result);
@@ -111,6 +125,59 @@ void WindowManager::dismissAll() {
             panel->end(cardEnd::screen);
         }
     }
+}
+
+std::vector<std::pair<CardHandle, NotifyPanel*>> WindowManager::cardsOnScreen() const {
+    std::vector<std::pair<CardHandle, NotifyPanel*>> cards;
+    const std::optional<QRect> visible = column.empty() ? std::nullopt : windows.columnFrame(false);
+    if (!visible) {
+        return cards;
+    }
+    const int bottom = visible->y() + visible->height();
+    for (const ColumnEntry& e : column.entries()) {
+        NotifyPanel* p = live(e.card);
+        if (p != nullptr && p->isVisible() && !p->view()->ended() && e.frame.y() < bottom) {
+            cards.emplace_back(e.card, p);
+        }
+    }
+    return cards;
+}
+
+QAbstractButton* WindowManager::newestButton(
+    const std::function<QAbstractButton*(const NotifyView&)>& pick) const {
+    std::vector<std::pair<CardHandle, NotifyPanel*>> cards = cardsOnScreen();
+    // Handles grow with each show.
+    std::ranges::sort(cards, std::ranges::greater(), &std::pair<CardHandle, NotifyPanel*>::first);
+    for (const auto& [card, panel] : cards) {
+        if (QAbstractButton* button = pick(*panel->view())) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+bool WindowManager::answerNewest(Answer answer) {
+    QAbstractButton* button =
+        newestButton([answer](const NotifyView& view) { return view.button(answer); });
+    if (button != nullptr) {
+        button->click();
+    }
+    return button != nullptr;
+}
+
+KeyboardTake WindowManager::takeKeyboard() {
+    if (keyboard.lent()) {
+        return KeyboardTake::taken;
+    }
+    // The primary button, or a countdown's skip.
+    QAbstractButton* button = newestButton([](const NotifyView& view) {
+        QAbstractButton* accepting = view.button(Answer::accept);
+        return accepting != nullptr ? accepting : view.button(Answer::later);
+    });
+    if (button == nullptr) {
+        return KeyboardTake::noCard;
+    }
+    return keyboard.lend(*button) ? KeyboardTake::taken : KeyboardTake::unavailable;
 }
 
 void WindowManager::setColorScheme(ColorScheme scheme) {

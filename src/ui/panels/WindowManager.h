@@ -12,20 +12,25 @@
 
 #include "core/look/CardLook.h"
 #include "core/panels/CardColumn.h"
+#include "core/panels/CardCommands.h"
 #include "core/panels/PanelStack.h"
 #include "platform/WindowSystem.h"
+#include "ui/panels/CardKeyboard.h"
 #include "ui/panels/HeapRelease.h"
 #include "ui/panels/PanelTiming.h"
 #include "ui/panels/WindowAhead.h"
 
+class QAbstractButton;
+
 namespace wystrand {
 
 class NotifyPanel;
+class NotifyView;
 
 // The stack of cards on screen: owns their panels and keeps them in one gap-free column at the
 // top right of the visible frame of the screen the window system puts the column on. The column
 // (CardColumn) says where each card rests; the panels ask it. Main thread only.
-class WindowManager : public QObject, public PanelStack {
+class WindowManager : public QObject, public PanelStack, public CardCommands {
     Q_OBJECT
 public:
     // `releaseMemory` hands the heap back once the column stays empty (HeapRelease);
@@ -40,6 +45,11 @@ public:
               HeldCallback onHeld = nullptr) override;
     void dismiss(const QString& id) override;
     void dismissAll() override;
+
+    // The newest card is the one shown last. A card below the screen's bottom edge is not on
+    // screen.
+    bool answerNewest(Answer answer) override;
+    KeyboardTake takeKeyboard() override;
 
     // The desktop's preferences, for the cards on screen now and for every card shown later.
     void setColorScheme(ColorScheme scheme);
@@ -57,6 +67,12 @@ signals:
 
 private:
     NotifyPanel* live(CardHandle card) const;
+    // The cards in the column, topmost first, less those that have ended and those below the
+    // screen's bottom edge.
+    std::vector<std::pair<CardHandle, NotifyPanel*>> cardsOnScreen() const;
+    // The button `pick` chooses on the newest card on screen where it chooses one.
+    QAbstractButton* newestButton(
+        const std::function<QAbstractButton*(const NotifyView&)>& pick) const;
     void cardClosed(CardHandle card, CardResult result, ResultCallback onResult);
     void finishCloses();
     void restackPanels();
@@ -75,6 +91,8 @@ private:
     bool finishQueued = false;
     WindowAhead windowAhead;
     HeapRelease heapRelease;
+    // Lent to the cards only on the person's command, never by a card that comes.
+    CardKeyboard keyboard;
 };
 
 }  // namespace wystrand
