@@ -362,6 +362,9 @@ TEST_F(AgentTest, OrcaSpeaksEachTextOfTheCardOnce) {
     }
     for (const char* text : {"Eye break", "GENTLE REMINDER", "Look far away"}) {
         EXPECT_EQ(spoken.count(text), 1) << text << " in\n" << spoken.toStdString();
+    }
+}
+
 // The person's commands over the session bus answer the newest card on screen that has the button,
 // as a click would, whoever holds the keyboard meanwhile; calls of another form change nothing.
 TEST_F(AgentTest, CommandsAnswerTheNewestCardThatHasTheButton) {
