@@ -2,7 +2,10 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusPendingCall>
+#include <QFile>
+#include <QMap>
 #include <QTemporaryFile>
 #include <cstdlib>
 
@@ -39,12 +42,15 @@ PrivateBus::~PrivateBus() {
 }
 
 bool PrivateBus::start() {
-    // No service directories: nothing is started on demand.
+    // The only service directory is empty until something is offered. The daemon looks there
+    // again for a name it does not know.
     QTemporaryFile config;
     config.open();
     config.write(
         "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-        "<auth>EXTERNAL</auth><policy context=\"default\">"
+        "<servicedir>" +
+        services_.path().toUtf8() +
+        "</servicedir><auth>EXTERNAL</auth><policy context=\"default\">"
         "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
     config.flush();
@@ -55,6 +61,24 @@ bool PrivateBus::start() {
         address_[i] = firstLine(daemon_[i]);
     }
     return !address_[0].empty() && !address_[1].empty();
+}
+
+bool PrivateBus::offer(const QStringList& services, const std::map<QString, QString>& env) {
+    for (const QString& service : services) {
+        const QString file = service + ".service", offered = services_.filePath(file);
+        if (!QFile::exists(offered) &&
+            !QFile::copy("/usr/share/dbus-1/services/" + file, offered)) {
+            return false;
+        }
+    }
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    const QString address = QString::fromStdString(sessionAddress());
+    const QDBusMessage reply = QDBusConnection::connectToBus(address, address + "offer")
+                                   .call(QDBusMessage::createMethodCall(
+                                             "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                             "org.freedesktop.DBus", "UpdateActivationEnvironment")
+                                         << QVariant::fromValue(QMap(env)));
+    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 std::unique_ptr<PrivateBus> BusSuite::buses_;
