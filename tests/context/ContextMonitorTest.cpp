@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
 #include <cstring>
@@ -113,28 +111,48 @@ TEST_F(ContextMonitorTest, BusSourcesAreFollowedLive) {
     }
 }
 
-// GNOME's do-not-disturb where GNOME keeps it: banners off in GSettings, on dconf.
-TEST_F(ContextMonitorTest, GnomeBannersOffInDconfAreDoNotDisturb) {
+// Do-not-disturb as the real stores keep it, switched with their own tools: GNOME's banners in
+// GSettings on dconf, and dunst's pause.
+TEST_F(ContextMonitorTest, RealDoNotDisturbSwitchesAreFollowedLive) {
     if (!buses_->offer({"ca.desrt.dconf"}) ||
-        QStandardPaths::findExecutable("gsettings").isEmpty()) {
-        GTEST_SKIP() << "dconf-service or gsettings missing (scripts/deps test installs them)";
+        QStandardPaths::findExecutable("gsettings").isEmpty() ||
+        QStandardPaths::findExecutable("dunstctl").isEmpty()) {
+        GTEST_SKIP() << "dconf, gsettings or dunst missing (scripts/deps test installs them)";
     }
-    const auto set = [](const char* key, const char* value) {
-        ASSERT_EQ(
-            QProcess::execute("gsettings", {"set", "org.gnome.desktop.notifications", key, value}),
-            0);
+    const QStringList gnome{"gsettings", "set", "org.gnome.desktop.notifications"};
+    const struct {
+        QStringList daemon, on, off;
+    } sources[] = {
+        {{},
+         gnome + QStringList{"show-banners", "false"},
+         gnome + QStringList{"show-banners", "true"}},
+        {{"dunst"}, {"dunstctl", "set-paused", "true"}, {"dunstctl", "set-paused", "false"}},
     };
-    set("show-banners", "false");
+    const auto run = [](const QStringList& argv) {
+        return QProcess::execute(argv[0], argv.mid(1)) == 0;
+    };
     const Context quiet = with(&Context::doNotDisturb), none;
-    EXPECT_EQ(start().context(), quiet);
-    for (const char* banners : {"true", "false", "true"}) {
-        set("show-banners", banners);
-        EXPECT_TRUE(reaches(*banners == 't' ? none : quiet));
+    for (const auto& s : sources) {
+        SCOPED_TRACE(s.on.join(' ').toStdString());
+        seen_.clear();
+        QProcess daemon;
+        if (!s.daemon.isEmpty()) {
+            test::startDaemon(daemon, s.daemon);
+        }
+        // dunstctl fails until dunst is on the bus.
+        ASSERT_TRUE(waitUntil([&] { return run(s.on); }));
+        EXPECT_EQ(start().context(), quiet);
+        for (const bool on : {false, true, false}) {
+            ASSERT_TRUE(run(on ? s.on : s.off));
+            EXPECT_TRUE(reaches(on ? quiet : none));
+        }
+        test::stopDaemon(daemon);
+        EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none}));
     }
-    // Another key of the schema changes nothing, once a flag of its own has heard of it.
+    // Another key of GNOME's schema changes nothing, once a flag of its own has heard of it.
     GSettingsFlag lockScreen({"org.gnome.desktop.notifications", "show-in-lock-screen", false});
     lockScreen.start();
-    set("show-in-lock-screen", "false");
+    ASSERT_TRUE(run(gnome + QStringList{"show-in-lock-screen", "false"}));
     EXPECT_TRUE(waitUntil([&] { return lockScreen.holds(); }));
     EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none}));
 }
@@ -149,31 +167,6 @@ TEST_F(ContextMonitorTest, AGSettingsKeyMissingOrNotABooleanDoesNotHold) {
         flag.start();
         EXPECT_TRUE(flag.answered() && !flag.holds()) << spec.schema << " " << spec.key;
     }
-}
-
-// dunst's pause, switched with its own controller.
-TEST_F(ContextMonitorTest, DunstPausedIsDoNotDisturb) {
-    if (QStandardPaths::findExecutable("dunstctl").isEmpty()) {
-        GTEST_SKIP() << "dunst missing (scripts/deps test installs it)";
-    }
-    QProcess dunst;
-    test::startDaemon(dunst, {"dunst"});
-    ASSERT_TRUE(waitUntil([] {
-        return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-            "org.freedesktop.Notifications");
-    }));
-    const auto pause = [](const char* on) {
-        ASSERT_EQ(QProcess::execute("dunstctl", {"set-paused", on}), 0);
-    };
-    pause("true");
-    const Context quiet = with(&Context::doNotDisturb), none;
-    EXPECT_EQ(start().context(), quiet);
-    pause("false");
-    EXPECT_TRUE(reaches(none));
-    pause("true");
-    EXPECT_TRUE(reaches(quiet));
-    test::stopDaemon(dunst);
-    EXPECT_TRUE(reaches(none));
 }
 
 TEST_F(ContextMonitorTest, AHungServiceHoldsTheFirstAnswerForASecondAtMost) {
