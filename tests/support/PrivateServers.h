@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -53,9 +52,9 @@ public:
     const std::string& sessionAddress() const { return address_[0]; }
     const std::string& systemAddress() const { return address_[1]; }
     // From now on the session bus starts these services of the system's (their files in
-    // /usr/share/dbus-1/services, without ".service") when first called, with `env` added to
-    // their environment. False when one is not installed.
-    bool offer(const QStringList& services, const std::map<QString, QString>& env = {});
+    // /usr/share/dbus-1/services, without ".service") when first called, with the variables
+    // `env` sets ("NAME=value ...") added to their environment. False when one is not installed.
+    bool offer(const QStringList& services, const QString& env = {});
 
 private:
     QProcess daemon_[2];
