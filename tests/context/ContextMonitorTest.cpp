@@ -119,42 +119,35 @@ TEST_F(ContextMonitorTest, RealDoNotDisturbSwitchesAreFollowedLive) {
         QStandardPaths::findExecutable("dunstctl").isEmpty()) {
         GTEST_SKIP() << "dconf, gsettings or dunst missing (scripts/deps test installs them)";
     }
-    const QStringList gnome{"gsettings", "set", "org.gnome.desktop.notifications"};
-    const struct {
-        QStringList daemon, on, off;
-    } sources[] = {
-        {{},
-         gnome + QStringList{"show-banners", "false"},
-         gnome + QStringList{"show-banners", "true"}},
-        {{"dunst"}, {"dunstctl", "set-paused", "true"}, {"dunstctl", "set-paused", "false"}},
-    };
-    const auto run = [](const QStringList& argv) {
+    const auto run = [](const QString& command) {
+        const QStringList argv = command.split(' ');
         return QProcess::execute(argv[0], argv.mid(1)) == 0;
     };
+    const QString gnome = "gsettings set org.gnome.desktop.notifications ";
+    QProcess dunst;
+    test::startDaemon(dunst, {"dunst"});
     const Context quiet = with(&Context::doNotDisturb), none;
-    for (const auto& s : sources) {
-        SCOPED_TRACE(s.on.join(' ').toStdString());
+    for (const auto& [on, off] :
+         {std::pair(gnome + "show-banners false", gnome + "show-banners true"),
+          std::pair<QString, QString>("dunstctl set-paused true", "dunstctl set-paused false")}) {
+        SCOPED_TRACE(on.toStdString());
         seen_.clear();
-        QProcess daemon;
-        if (!s.daemon.isEmpty()) {
-            test::startDaemon(daemon, s.daemon);
-        }
         // dunstctl fails until dunst is on the bus.
-        ASSERT_TRUE(waitUntil([&] { return run(s.on); }));
+        ASSERT_TRUE(waitUntil([&] { return run(on); }));
         EXPECT_EQ(start().context(), quiet);
-        for (const bool on : {false, true, false}) {
-            ASSERT_TRUE(run(on ? s.on : s.off));
-            EXPECT_TRUE(reaches(on ? quiet : none));
+        for (const bool holds : {false, true, false}) {
+            ASSERT_TRUE(run(holds ? on : off));
+            EXPECT_TRUE(reaches(holds ? quiet : none));
         }
-        test::stopDaemon(daemon);
         EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none}));
     }
     // Another key of GNOME's schema changes nothing, once a flag of its own has heard of it.
     GSettingsFlag lockScreen({"org.gnome.desktop.notifications", "show-in-lock-screen", false});
     lockScreen.start();
-    ASSERT_TRUE(run(gnome + QStringList{"show-in-lock-screen", "false"}));
+    ASSERT_TRUE(run(gnome + "show-in-lock-screen false"));
     EXPECT_TRUE(waitUntil([&] { return lockScreen.holds(); }));
     EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none}));
+    test::stopDaemon(dunst);
 }
 
 // A schema that is not installed, a key it lacks and one of another type hold not, at once.
