@@ -67,7 +67,8 @@ private:
 class BusSuite : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // Settings written through the session bus (by dconf's service) stay the suite's own.
+        // Settings written through the session bus (by dconf's service) stay the test process's
+        // own: GLib reads XDG_CONFIG_HOME once.
         static const QTemporaryDir configHome;
         setenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit().constData(), 1);
         buses_ = std::make_unique<PrivateBus>();
