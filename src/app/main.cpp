@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
             // Never deleted: they live as long as the process, which ends by being killed.
             auto* windowManager = new WindowManager();
             auto* desktop = new DesktopSettings(windowManager);
-            auto* context = new ContextMonitor(*desktop, windowManager);
+            auto* context = new ContextMonitor(windowManager);
             // Cards that may wait for the person wait here, in front of those on screen.
             auto* cards = new HoldingStack(*windowManager, *context);
             auto* socketDaemon = new SocketDaemon(path, *cards);

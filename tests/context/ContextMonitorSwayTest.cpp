@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/context/ContextMonitor.h"
-#include "platform/portal/DesktopSettings.h"
 #include "support/Sway.h"
 #include "support/VirtualPointer.h"
 #include "support/Wait.h"
@@ -24,8 +23,10 @@ class ContextMonitorSwayTest : public test::SwayTest {
 protected:
     void SetUp() override {
         test::SwayTest::SetUp();
-        // No session bus: its sources are missing, and the machine's is never asked.
+        // No session bus and no dconf: their sources are missing, and the machine's are never
+        // asked.
         setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
+        setenv("GSETTINGS_BACKEND", "memory", 1);
         QObject::connect(&monitor_, &ContextMonitor::changed,
                          [this](const Context& c) { seen_.push_back(c); });
     }
@@ -38,8 +39,7 @@ protected:
         return waitUntil([&] { return monitor_.context().*state == on; });
     }
 
-    DesktopSettings settings_;
-    ContextMonitor monitor_{settings_};
+    ContextMonitor monitor_;
     std::vector<Context> seen_;
 };
 

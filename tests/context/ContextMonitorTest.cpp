@@ -1,15 +1,16 @@
-// The context monitor against fake services on private buses and its own Xvfb.
+// The context monitor against private buses and its own Xvfb: the real dconf and dunst where
+// Debian has them, fake services for the rest.
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "platform/context/ContextMonitor.h"
-#include "platform/portal/DesktopSettings.h"
-#include "support/FakePortal.h"
+#include "platform/context/GSettingsFlag.h"
 #include "support/FakeService.h"
 #include "support/PrivateServers.h"
 #include "support/Wait.h"
@@ -42,12 +43,10 @@ protected:
     // Started now, as the agent starts it, with every change it reports kept in seen_.
     ContextMonitor& start(std::chrono::milliseconds threshold = 60s, bool settle = true) {
         monitor_.reset();
-        settings_ = std::make_unique<DesktopSettings>();
-        monitor_ = std::make_unique<ContextMonitor>(*settings_);
+        monitor_ = std::make_unique<ContextMonitor>();
         QObject::connect(monitor_.get(), &ContextMonitor::changed,
                          [this](const Context& c) { seen_.push_back(c); });
         monitor_->setAwayThreshold(threshold);
-        settings_->start();
         monitor_->start();
         EXPECT_TRUE(!settle || waitUntil([&] { return monitor_->settled(); }));
         return *monitor_;
@@ -61,7 +60,6 @@ protected:
         QProcess::execute("xdotool", {"mousemove", QString::number(10 + ++step % 2 * 100), "10"});
     }
 
-    std::unique_ptr<DesktopSettings> settings_;
     std::unique_ptr<ContextMonitor> monitor_;
     std::vector<Context> seen_;
 };
@@ -80,8 +78,6 @@ TEST_F(ContextMonitorTest, BusSourcesAreFollowedLive) {
     const QString session = "org.gnome.SessionManager", power = "org.freedesktop.PowerManagement";
     const Source sources[] = {
         {"KDE", kde, kdePath, kde, "Inhibited", false, true, false, "true", &Context::doNotDisturb},
-        {"dunst", kde, kdePath, "org.dunstproject.cmd0", "paused", false, true, false, 1,
-         &Context::doNotDisturb},
         {"GNOME", session, "/org/gnome/SessionManager", session, "InhibitedActions", false, 12u, 4u,
          8, &Context::inhibited},
         {"power", power + ".Inhibit", "/org/freedesktop/PowerManagement/Inhibit",
@@ -115,27 +111,65 @@ TEST_F(ContextMonitorTest, BusSourcesAreFollowedLive) {
     }
 }
 
-TEST_F(ContextMonitorTest, GnomeBannersOffAreDoNotDisturb) {
-    test::FakePortal portal(buses_->sessionAddress(), 2);
-    portal.set(test::kShowBanners, false);
-    ASSERT_TRUE(portal.start());
-    const Context quiet = with(&Context::doNotDisturb), none;
-    EXPECT_EQ(start().context(), quiet);
-    for (const QVariant& value : {QVariant(true), QVariant(false), QVariant(0), QVariant(false)}) {
-        portal.change(test::kShowBanners, value);
-        EXPECT_TRUE(reaches(same(value, false) ? quiet : none));
+// Do-not-disturb as the real stores keep it, switched with their own tools: GNOME's banners in
+// GSettings on dconf, and dunst's pause.
+TEST_F(ContextMonitorTest, RealDoNotDisturbSwitchesAreFollowedLive) {
+    if (!buses_->offer({"ca.desrt.dconf"}) ||
+        QStandardPaths::findExecutable("gsettings").isEmpty() ||
+        QStandardPaths::findExecutable("dunstctl").isEmpty()) {
+        GTEST_SKIP() << "dconf, gsettings or dunst missing (scripts/deps test installs them)";
     }
-    portal.stop();
-    EXPECT_TRUE(reaches(none));
-    EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none, quiet, none}));
+    const auto run = [](const QString& command) {
+        const QStringList argv = command.split(' ');
+        return QProcess::execute(argv[0], argv.mid(1)) == 0;
+    };
+    const QString gnome = "gsettings set org.gnome.desktop.notifications ";
+    QProcess dunst;
+    test::startDaemon(dunst, {"dunst"});
+    const Context quiet = with(&Context::doNotDisturb), none;
+    for (const auto& [on, off] :
+         {std::pair(gnome + "show-banners false", gnome + "show-banners true"),
+          std::pair<QString, QString>("dunstctl set-paused true", "dunstctl set-paused false")}) {
+        SCOPED_TRACE(on.toStdString());
+        seen_.clear();
+        // dunstctl fails until dunst is on the bus.
+        ASSERT_TRUE(waitUntil([&] { return run(on); }));
+        EXPECT_EQ(start().context(), quiet);
+        for (const bool holds : {false, true, false}) {
+            ASSERT_TRUE(run(holds ? on : off));
+            EXPECT_TRUE(reaches(holds ? quiet : none));
+        }
+        EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none}));
+    }
+    // Another key of GNOME's schema changes nothing, once a flag of its own has heard of it.
+    GSettingsFlag lockScreen({"org.gnome.desktop.notifications", "show-in-lock-screen", false});
+    lockScreen.start();
+    ASSERT_TRUE(run(gnome + "show-in-lock-screen false"));
+    EXPECT_TRUE(waitUntil([&] { return lockScreen.holds(); }));
+    EXPECT_EQ(seen_, (std::vector{quiet, none, quiet, none}));
+    test::stopDaemon(dunst);
+}
+
+// A schema that is not installed, a key it lacks and one of another type hold not, at once.
+TEST_F(ContextMonitorTest, AGSettingsKeyMissingOrNotABooleanDoesNotHold) {
+    for (const GSettingsFlag::Spec spec :
+         {GSettingsFlag::Spec{"org.example.none", "show-banners", false},
+          {"org.gnome.desktop.notifications", "none", false},
+          {"org.gnome.desktop.notifications", "application-children", false}}) {
+        GSettingsFlag flag(spec);
+        flag.start();
+        EXPECT_TRUE(flag.answered() && !flag.holds()) << spec.schema << " " << spec.key;
+    }
 }
 
 TEST_F(ContextMonitorTest, AHungServiceHoldsTheFirstAnswerForASecondAtMost) {
-    test::FakePortal portal(buses_->sessionAddress(), 2);
-    portal.hold(true);
-    ASSERT_TRUE(portal.start());
+    test::FakeService power(buses_->sessionAddress(), "org.freedesktop.PowerManagement.Inhibit",
+                            "/org/freedesktop/PowerManagement/Inhibit");
+    power.on("HasInhibit", [](const QVariantList&) { return true; });
+    power.hold(true);
+    ASSERT_TRUE(power.start());
     start(60s, false);
-    EXPECT_TRUE(waitUntil([&] { return portal.reads() == 5; }));
+    EXPECT_TRUE(waitUntil([&] { return power.calls("HasInhibit") == 1; }));
     EXPECT_FALSE(monitor_->settled());
     EXPECT_TRUE(waitUntil([&] { return monitor_->settled(); }, 3s));
 }

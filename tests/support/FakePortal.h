@@ -34,6 +34,5 @@ inline const FakePortal::Key kReducedMotion{"org.freedesktop.appearance", "reduc
 inline const FakePortal::Key kGnomeAnimations{"org.gnome.desktop.interface", "enable-animations"};
 inline const FakePortal::Key kKdeAnimationFactor{"org.kde.kdeglobals.KDE",
                                                  "AnimationDurationFactor"};
-inline const FakePortal::Key kShowBanners{"org.gnome.desktop.notifications", "show-banners"};
 
 }  // namespace wystrand::test

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QFile>
 #include <QTemporaryFile>
 #include <cstdlib>
 
@@ -39,12 +40,15 @@ PrivateBus::~PrivateBus() {
 }
 
 bool PrivateBus::start() {
-    // No service directories: nothing is started on demand.
+    // The only service directory is empty until something is offered. The daemon looks there
+    // again for a name it does not know.
     QTemporaryFile config;
     config.open();
     config.write(
         "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-        "<auth>EXTERNAL</auth><policy context=\"default\">"
+        "<servicedir>" +
+        services_.path().toUtf8() +
+        "</servicedir><auth>EXTERNAL</auth><policy context=\"default\">"
         "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
     config.flush();
@@ -55,6 +59,19 @@ bool PrivateBus::start() {
         address_[i] = firstLine(daemon_[i]);
     }
     return !address_[0].empty() && !address_[1].empty();
+}
+
+bool PrivateBus::offer(const QStringList& services, const QString& env) {
+    for (const QString& service : services) {
+        QFile system("/usr/share/dbus-1/services/" + service + ".service");
+        QFile offered(services_.filePath(service + ".service"));
+        if (!system.open(QIODevice::ReadOnly) || !offered.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+        offered.write(
+            system.readAll().replace("\nExec=", "\nExec=/usr/bin/env " + env.toUtf8() + " "));
+    }
+    return true;
 }
 
 std::unique_ptr<PrivateBus> BusSuite::buses_;

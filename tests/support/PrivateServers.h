@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -41,7 +42,8 @@ private:
     std::string display_;
 };
 
-// A session bus and a "system" bus, each its own dbus-daemon.
+// A session bus and a "system" bus, each its own dbus-daemon. The session bus starts on demand
+// only the services offered to it.
 class PrivateBus {
 public:
     ~PrivateBus();
@@ -49,10 +51,15 @@ public:
     bool start();
     const std::string& sessionAddress() const { return address_[0]; }
     const std::string& systemAddress() const { return address_[1]; }
+    // From now on the session bus starts these services of the system's (their files in
+    // /usr/share/dbus-1/services, without ".service") when first called, with the variables
+    // `env` sets ("NAME=value ...") added to their environment. False when one is not installed.
+    bool offer(const QStringList& services, const QString& env = {});
 
 private:
     QProcess daemon_[2];
     std::string address_[2];
+    QTemporaryDir services_;
 };
 
 // Suites whose code under test finds both buses through the environment. Kept in the header so
@@ -60,6 +67,10 @@ private:
 class BusSuite : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        // Settings written through the session bus (by dconf's service) stay the test process's
+        // own: GLib reads XDG_CONFIG_HOME once.
+        static const QTemporaryDir configHome;
+        setenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit().constData(), 1);
         buses_ = std::make_unique<PrivateBus>();
         ASSERT_TRUE(buses_->start()) << "dbus-daemon did not start";
         setenv("DBUS_SESSION_BUS_ADDRESS", buses_->sessionAddress().c_str(), 1);

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "platform/context/BusFlag.h"
+#include "platform/context/GSettingsFlag.h"
 #include "platform/context/MutterIdle.h"
-#include "platform/portal/DesktopSettings.h"
 #include "platform/wayland/WaylandClient.h"
 #include "platform/wayland/WaylandFullscreen.h"
 #include "platform/wayland/WaylandIdle.h"
@@ -35,8 +35,7 @@ const QString kPowerInhibit = QStringLiteral("org.freedesktop.PowerManagement.In
 
 }  // namespace
 
-ContextMonitor::ContextMonitor(DesktopSettings& settings, QObject* parent)
-    : QObject(parent), settings_(settings) {}
+ContextMonitor::ContextMonitor(QObject* parent) : QObject(parent) {}
 
 ContextMonitor::~ContextMonitor() = default;
 
@@ -44,8 +43,6 @@ void ContextMonitor::start() {
     if (std::exchange(started_, true)) {
         return;
     }
-    connect(&settings_, &DesktopSettings::doNotDisturbChanged, this, &ContextMonitor::update);
-    connect(&settings_, &DesktopSettings::settledNow, this, &ContextMonitor::update);
     const QString none;
     const std::pair<BusFlag::Spec, bool Context::*> busFlags[] = {
         // KDE Plasma's notification server and dunst answer on the same name.
@@ -65,6 +62,9 @@ void ContextMonitor::start() {
     for (const auto& [spec, cause] : busFlags) {
         follow(new BusFlag(spec, this), cause);
     }
+    // GNOME's do-not-disturb turns its banners off. Its settings portal does not serve the key.
+    follow(new GSettingsFlag({"org.gnome.desktop.notifications", "show-banners", false}, this),
+           &Context::doNotDisturb);
     // Mutter counts the input of Wayland and X11 clients alike; XWayland's idle time only the
     // latter's.
     follow(new MutterIdle(this));
@@ -123,7 +123,6 @@ void ContextMonitor::screenLocked() {
 
 void ContextMonitor::update() {
     Context next;
-    next.doNotDisturb = settings_.doNotDisturb();
     for (const auto& [source, cause] : busy_) {
         next.*cause = next.*cause || source->holds();
     }
@@ -140,7 +139,7 @@ void ContextMonitor::update() {
     }
 
     const auto answered = [](const auto* source) { return source->answered(); };
-    const bool all = settings_.settled() && std::all_of(idle_.begin(), idle_.end(), answered) &&
+    const bool all = std::all_of(idle_.begin(), idle_.end(), answered) &&
                      std::all_of(busy_.begin(), busy_.end(),
                                  [&](const auto& entry) { return answered(entry.first); });
     if (started_ && !settled_ && (all || capped_)) {

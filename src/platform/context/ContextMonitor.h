@@ -11,7 +11,6 @@
 namespace wystrand {
 
 class ContextSource;
-class DesktopSettings;
 class IdleSource;
 
 // Follows, from start-up on, every source of the person's context that the desktop offers and
@@ -25,9 +24,7 @@ public:
     // settled() holds at the latest this long after start(), whatever a source does.
     static constexpr std::chrono::milliseconds settleCap{1'000};
 
-    // GNOME's do-not-disturb comes from `settings`, which its owner starts, before or after this
-    // monitor; it must outlive the monitor.
-    explicit ContextMonitor(DesktopSettings& settings, QObject* parent = nullptr);
+    explicit ContextMonitor(QObject* parent = nullptr);
     ~ContextMonitor() override;
 
     // Asks every source for its state and follows it from then on; returns at once. Once.
@@ -57,7 +54,6 @@ private:
     void follow(IdleSource* source);
     void update();
 
-    DesktopSettings& settings_;
     std::vector<std::pair<ContextSource*, bool Context::*>> busy_;
     // In order of preference: the first present one decides. Owned, like busy_'s, as children.
     std::vector<IdleSource*> idle_;

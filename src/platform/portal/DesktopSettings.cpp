@@ -9,7 +9,6 @@
 #include <QVariant>
 #include <algorithm>
 #include <iterator>
-#include <utility>
 
 namespace wystrand {
 
@@ -31,7 +30,6 @@ const KeyName kKeys[] = {
     // GNOME's portal backend serves its own desktop settings, KDE's its kdeglobals.
     {QLatin1String("org.gnome.desktop.interface"), QLatin1String("enable-animations")},
     {QLatin1String("org.kde.kdeglobals.KDE"), QLatin1String("AnimationDurationFactor")},
-    {QLatin1String("org.gnome.desktop.notifications"), QLatin1String("show-banners")},
 };
 
 // Version 1's Read wraps the value in a second variant; ReadOne and SettingChanged wrap it once.
@@ -61,7 +59,6 @@ DesktopSettings::DesktopSettings(QObject* parent) : QObject(parent) {}
 void DesktopSettings::start() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        settle();
         return;
     }
     // QtDBus looks the slot's parameter types up by name, which this one has only once registered.
@@ -75,10 +72,7 @@ void DesktopSettings::start() {
             [this](const QString&, const QString&, const QString& owner) {
                 if (!owner.isEmpty()) {
                     readAll();
-                    return;
                 }
-                settings_[showBannersKey].quiet = false;
-                publish();
             });
     readAll();
 }
@@ -95,7 +89,6 @@ void DesktopSettings::readAll() {
         call->deleteLater();
         const QDBusMessage reply = call->reply();
         if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")) {
-            settle();
             return;
         }
         const auto version = asUInt(unwrapped(reply.arguments().value(0)));
@@ -117,9 +110,6 @@ void DesktopSettings::readAllWith(bool readOne) {
                     if (reply.type() == QDBusMessage::ReplyMessage && !settings_[key].heardLive) {
                         take(static_cast<Key>(key), unwrapped(reply.arguments().value(0)));
                         publish();
-                    }
-                    if (key == showBannersKey) {
-                        settle();
                     }
                 });
     }
@@ -164,9 +154,6 @@ void DesktopSettings::take(Key key, const QVariant& value) {
                                   ? std::optional(value.toDouble() == 0.0)
                                   : std::nullopt;
             break;
-        case showBannersKey:
-            setting.quiet = value.metaType() == QMetaType::fromType<bool>() && !value.toBool();
-            break;
         case keys:
             break;
     }
@@ -174,10 +161,9 @@ void DesktopSettings::take(Key key, const QVariant& value) {
 
 void DesktopSettings::publish() {
     const ColorScheme scheme = settings_[colorSchemeKey].scheme;
-    const bool reduced = std::any_of(
-        std::begin(settings_) + reducedMotionKey, std::begin(settings_) + showBannersKey,
-        [](const Setting& setting) { return setting.reduces.value_or(false); });
-    const bool quiet = settings_[showBannersKey].quiet;
+    const bool reduced =
+        std::any_of(std::begin(settings_) + reducedMotionKey, std::end(settings_),
+                    [](const Setting& setting) { return setting.reduces.value_or(false); });
     if (scheme != colorScheme_) {
         colorScheme_ = scheme;
         emit colorSchemeChanged(scheme);
@@ -185,16 +171,6 @@ void DesktopSettings::publish() {
     if (reduced != reducedMotion_) {
         reducedMotion_ = reduced;
         emit reducedMotionChanged(reduced);
-    }
-    if (quiet != doNotDisturb_) {
-        doNotDisturb_ = quiet;
-        emit doNotDisturbChanged(quiet);
-    }
-}
-
-void DesktopSettings::settle() {
-    if (!std::exchange(settled_, true)) {
-        emit settledNow();
     }
 }
 

@@ -11,12 +11,11 @@ class QDBusPendingCallWatcher;
 
 namespace wystrand {
 
-// The desktop's colour scheme, reduced-motion preference and GNOME's do-not-disturb (banners
-// off), read from the settings portal on the session bus and followed while it runs. Nothing
-// waits for the portal: the preferences start as "none", and each signal fires once a reply or a
-// change makes a difference. A missing portal, an error reply or a value of the wrong type count
-// as no preference; a portal that goes away leaves the appearance as it was, but no
-// do-not-disturb.
+// The desktop's colour scheme and reduced-motion preference, read from the settings portal on
+// the session bus and followed while it runs. Nothing waits for the portal: the preferences
+// start as "none", and each signal fires once a reply or a change makes a difference. A missing
+// portal, an error reply or a value of the wrong type count as no preference; a portal that goes
+// away leaves them as they were.
 class DesktopSettings : public QObject {
     Q_OBJECT
 
@@ -28,34 +27,20 @@ public:
 
     ColorScheme colorScheme() const { return colorScheme_; }
     bool reducedMotion() const { return reducedMotion_; }
-    bool doNotDisturb() const { return doNotDisturb_; }
-    // The portal has answered for do-not-disturb, or has been found missing.
-    bool settled() const { return settled_; }
 
 signals:
     void colorSchemeChanged(ColorScheme scheme);
     void reducedMotionChanged(bool reduced);
-    void doNotDisturbChanged(bool on);
-    // Once, when settled() becomes true.
-    void settledNow();
 
 private slots:
     void settingChanged(const QString& space, const QString& key, const QDBusVariant& value);
 
 private:
     // The keys read, in this order; each keeps the last value heard for it.
-    enum Key {
-        colorSchemeKey,
-        reducedMotionKey,
-        gnomeAnimationsKey,
-        kdeAnimationFactorKey,
-        showBannersKey,
-        keys
-    };
+    enum Key { colorSchemeKey, reducedMotionKey, gnomeAnimationsKey, kdeAnimationFactorKey, keys };
     struct Setting {
         std::optional<bool> reduces;  // motion keys: whether the value asks for less motion
         ColorScheme scheme = ColorScheme::noPreference;
-        bool quiet = false;      // banners off
         bool heardLive = false;  // a change arrived; an older read reply no longer counts
     };
 
@@ -63,13 +48,10 @@ private:
     void readAllWith(bool readOne);
     void take(Key key, const QVariant& value);
     void publish();
-    void settle();
 
     Setting settings_[keys];
     ColorScheme colorScheme_ = ColorScheme::noPreference;
     bool reducedMotion_ = false;
-    bool doNotDisturb_ = false;
-    bool settled_ = false;
 };
 
 }  // namespace wystrand
