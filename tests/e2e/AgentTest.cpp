@@ -111,8 +111,11 @@ protected:
     }
 
     std::unique_ptr<QProcess> startAccessibilityBus() {
+        // It keeps whether a screen reader runs in GSettings: in memory here, where no dconf runs.
+        EnvChanges env = environment;
+        env["GSETTINGS_BACKEND"] = "memory";
         auto launcher =
-            startChild({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, environment);
+            startChild({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, env);
         EXPECT_TRUE(waitUntil(
             [&] { return sessionBus().interface()->isServiceRegistered("org.a11y.Bus").value(); },
             10s))

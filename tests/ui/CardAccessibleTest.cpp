@@ -39,7 +39,7 @@ TEST(CardAccessibleTest, CountdownBarFollowsTheCountdownAndTheClockReads) {
                  [&](CardResult code) { codes.push_back(resultCode(code)); });
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(manager.panel("c"));
     EXPECT_EQ(window->role(), QAccessible::Notification);
-    EXPECT_EQ(window->text(QAccessible::Description), "Look away");
+    EXPECT_EQ(window->text(QAccessible::Name), "Eye break");
     QAccessibleInterface* bar = find(window, QAccessible::ProgressBar);
     ASSERT_NE(bar, nullptr);
     QAccessibleValueInterface* value = bar->valueInterface();
