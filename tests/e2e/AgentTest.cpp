@@ -71,8 +71,7 @@ protected:
                                                   "org.freedesktop.ScreenSaver", "ActiveChanged")
                        << true);
     }
-    // Turns the screen saver on until `id` has ended: the agent subscribes shortly after it
-    // connects.
+    // Turns the screen saver on until `id` has ended: the agent subscribes soon after it connects.
     std::optional<std::int64_t> screenSaverEnds(const QString& id) {
         std::optional<std::int64_t> code;
         for (int attempt = 0; attempt < 50 && !code; ++attempt) {

@@ -34,7 +34,6 @@ protected:
         EXPECT_TRUE(fake->start());
         return fake;
     }
-    // Every reply and signal the portal sent before has been handled.
     static void settle() {
         EXPECT_TRUE(test::settle(QDBusConnection::sessionBus(), "org.freedesktop.portal.Desktop"));
     }
