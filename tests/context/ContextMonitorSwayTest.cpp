@@ -23,8 +23,7 @@ class ContextMonitorSwayTest : public test::SwayTest {
 protected:
     void SetUp() override {
         test::SwayTest::SetUp();
-        // No session bus and no dconf: their sources are missing, and the machine's are never
-        // asked.
+        // No session bus and no dconf: their sources are missing, the machine's never asked.
         setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
         setenv("GSETTINGS_BACKEND", "memory", 1);
         QObject::connect(&monitor_, &ContextMonitor::changed,

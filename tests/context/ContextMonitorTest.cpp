@@ -54,7 +54,6 @@ protected:
     bool reaches(const Context& context) {
         return waitUntil([&] { return monitor_->context() == context; });
     }
-    // Pointer input on the X server, somewhere else each time.
     static void move() {
         static int step = 0;
         QProcess::execute("xdotool", {"mousemove", QString::number(10 + ++step % 2 * 100), "10"});
@@ -68,32 +67,30 @@ protected:
 // the wrong type nor a service gone counts.
 TEST_F(ContextMonitorTest, BusSourcesAreFollowedLive) {
     struct Source {
-        const char* name;
-        QString service, path, interface, member;
+        QString service, member;  // the object's path and interface are named after the service
         bool bySignal;
         QVariant on, off, wrong;
         bool Context::*cause;
     };
-    const QString kde = "org.freedesktop.Notifications", kdePath = "/org/freedesktop/Notifications";
-    const QString session = "org.gnome.SessionManager", power = "org.freedesktop.PowerManagement";
     const Source sources[] = {
-        {"KDE", kde, kdePath, kde, "Inhibited", false, true, false, "true", &Context::doNotDisturb},
-        {"GNOME", session, "/org/gnome/SessionManager", session, "InhibitedActions", false, 12u, 4u,
-         8, &Context::inhibited},
-        {"power", power + ".Inhibit", "/org/freedesktop/PowerManagement/Inhibit",
-         power + ".Inhibit", "HasInhibit", true, true, false, "yes", &Context::inhibited},
+        {"org.freedesktop.Notifications", "Inhibited", false, true, false, "true",
+         &Context::doNotDisturb},
+        {"org.gnome.SessionManager", "InhibitedActions", false, 12u, 4u, 8, &Context::inhibited},
+        {"org.freedesktop.PowerManagement.Inhibit", "HasInhibit", true, true, false, "yes",
+         &Context::inhibited},
     };
     for (const Source& s : sources) {
-        SCOPED_TRACE(s.name);
+        SCOPED_TRACE(s.service.toStdString());
         seen_.clear();
-        test::FakeService fake(buses_->sessionAddress(), s.service, s.path);
+        test::FakeService fake(buses_->sessionAddress(), s.service,
+                               '/' + QString(s.service).replace('.', '/'));
         ASSERT_TRUE(fake.start());
         const auto set = [&](const QVariant& value) {
             if (s.bySignal) {
                 fake.on(s.member, [value](const QVariantList&) { return value; });
-                fake.signal(s.interface, s.member + "Changed", {value});
+                fake.signal(s.service, s.member + "Changed", {value});
             } else {
-                fake.set(s.interface, s.member, value);
+                fake.set(s.service, s.member, value);
             }
         };
         set(s.on);
@@ -120,8 +117,7 @@ TEST_F(ContextMonitorTest, RealDoNotDisturbSwitchesAreFollowedLive) {
         GTEST_SKIP() << "dconf, gsettings or dunst missing (scripts/deps test installs them)";
     }
     const auto run = [](const QString& command) {
-        const QStringList argv = command.split(' ');
-        return QProcess::execute(argv[0], argv.mid(1)) == 0;
+        return QProcess::execute(command.section(' ', 0, 0), command.split(' ').mid(1)) == 0;
     };
     const QString gnome = "gsettings set org.gnome.desktop.notifications ";
     QProcess dunst;

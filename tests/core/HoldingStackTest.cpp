@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/panels/HoldingStack.h"
@@ -26,8 +27,7 @@ protected:
             [this, name] { events.push_back(name + " held"); });
     }
     void set(Context context, bool settled = true) {
-        source.context_ = context;
-        source.settled_ = settled;
+        std::tie(source.context_, source.settled_) = std::tuple(context, settled);
         stack.contextChanged();
     }
 

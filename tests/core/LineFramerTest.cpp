@@ -43,9 +43,8 @@ TEST(LineFramerTest, DropsInvalidUtf8AndKeepsGoing) {
     EXPECT_EQ(LineFramer().feed(edges + "\n"), Lines{edges});
 }
 
-// The framer's work per byte fed stays bounded however the bytes are chunked. Searching the
-// buffer from its start on every chunk would grow it with the line's length, erasing each cut
-// line on its own with the number of lines.
+// The work per byte fed stays bounded: neither a long line fed in chunks nor many short lines
+// (searched from the buffer's start each time, or erased one by one) make it grow.
 TEST(LineFramerTest, WorkIsLinearInTheBytesFed) {
     LineFramer framer;
     const std::string chunk(64, 'x');

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QChar>
 #include <QString>
 #include <string>
 #include <vector>
@@ -34,13 +33,6 @@ TEST(LocaleStrings, TagsMatchExactlyAfterLowerCasing) {
             EXPECT_EQ(get(tag), get(c.language)) << '"' << tag << '"';
         }
     }
-}
-
-// Chinese and Japanese each use their own comma.
-TEST(LocaleStrings, EachLanguageHasItsOwnPunctuation) {
-    EXPECT_EQ(get("en").messageEye, QStringLiteral(u"Look 6 m away \u2014 away from the screen"));
-    EXPECT_TRUE(get("zh").messageEye.contains(QChar(0xFF0C)));
-    EXPECT_TRUE(get("ja").messageEye.contains(QChar(0x3001)));
 }
 
 }  // namespace

@@ -12,8 +12,7 @@ namespace {
 
 // How far a point lies outside `rect` rounded by `radius` (negative inside).
 double outsideBy(const QRect& rect, double radius, double x, double y) {
-    const double halfWidth = rect.width() / 2.0;
-    const double halfHeight = rect.height() / 2.0;
+    const double halfWidth = rect.width() / 2.0, halfHeight = rect.height() / 2.0;
     const double qx = std::abs(x - rect.x() - halfWidth) - (halfWidth - radius);
     const double qy = std::abs(y - rect.y() - halfHeight) - (halfHeight - radius);
     return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) -
@@ -28,9 +27,7 @@ void expectRoundedCover(const QRect& rect, double radius, std::size_t atMostBand
     EXPECT_LE(bands.size(), atMostBands);
     const double r = std::min({radius, rect.width() / 2.0, rect.height() / 2.0});
     const QRect around = rect.adjusted(-2, -2, 2, 2);
-    int misses = 0;
-    int leaks = 0;
-    int overlaps = 0;
+    int misses = 0, leaks = 0, overlaps = 0;
     for (int y = around.top(); y <= around.bottom(); ++y) {
         for (int x = around.left(); x <= around.right(); ++x) {
             const auto covering = std::count_if(bands.begin(), bands.end(),

@@ -36,10 +36,8 @@ class AgentTest : public DesktopTest {
 protected:
     // Only the first --pipe counts; other arguments, Qt's own options among them, are ignored.
     void start(const EnvChanges& extra = {}) {
-        EnvChanges env = environment;
-        for (const auto& [name, value] : extra) {
-            env[name] = value;
-        }
+        EnvChanges env = extra;
+        env.insert(environment.begin(), environment.end());  // what `extra` sets stays
         agent_ = startChild({kAgent, "--pipe", QString::fromStdString(peer_.path()), "--pipe",
                              "/elsewhere", "-display", ":9999", "-x"},
                             env);
@@ -56,6 +54,7 @@ protected:
             EXPECT_EQ(
                 agent_->readAll().toStdString() + agent_->readAllStandardError().toStdString(), "");
         }
+        accessibility_ ? stopDaemon(*accessibility_) : void();
     }
 
     void show(const PipeMsg& card) {
@@ -68,12 +67,11 @@ protected:
         return record ? record->code : std::nullopt;
     }
     void screenSaverOn() {
-        sessionBus().send(QDBusMessage::createSignal("/org/freedesktop/ScreenSaver",
-                                                     "org.freedesktop.ScreenSaver", "ActiveChanged")
-                          << true);
+        testBus().send(QDBusMessage::createSignal("/org/freedesktop/ScreenSaver",
+                                                  "org.freedesktop.ScreenSaver", "ActiveChanged")
+                       << true);
     }
-    // Turns the screen saver on until `id` has ended: the agent subscribes shortly after it
-    // connects.
+    // Turns the screen saver on until `id` has ended: the agent subscribes soon after it connects.
     std::optional<std::int64_t> screenSaverEnds(const QString& id) {
         std::optional<std::int64_t> code;
         for (int attempt = 0; attempt < 50 && !code; ++attempt) {
@@ -110,30 +108,28 @@ protected:
             kPatience);
     }
 
-    std::unique_ptr<QProcess> startAccessibilityBus() {
+    void startAccessibilityBus() {
         // It keeps whether a screen reader runs in GSettings: in memory here, where no dconf runs.
         EnvChanges env = environment;
         env["GSETTINGS_BACKEND"] = "memory";
-        auto launcher =
+        accessibility_ =
             startChild({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, env);
         EXPECT_TRUE(waitUntil(
-            [&] { return sessionBus().interface()->isServiceRegistered("org.a11y.Bus").value(); },
+            [&] { return testBus().interface()->isServiceRegistered("org.a11y.Bus").value(); },
             10s))
             << "at-spi-bus-launcher (at-spi2-core) did not start";
         // Without the bus's address on the root window programs ask the session bus for it, and
         // their accessibility comes up a while after they start, as on most desktops.
         run({"xprop", "-root", "-remove", "AT_SPI_BUS"}, environment);
         // As a screen reader says it runs: programs bring their accessibility up on this.
-        sessionBus().call(QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus",
-                                                         "org.freedesktop.DBus.Properties", "Set")
-                          << "org.a11y.Status"
-                          << "ScreenReaderEnabled" << QVariant::fromValue(QDBusVariant(true)));
-        return launcher;
+        testBus().call(QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus",
+                                                      "org.freedesktop.DBus.Properties", "Set")
+                       << "org.a11y.Status"
+                       << "ScreenReaderEnabled" << QVariant::fromValue(QDBusVariant(true)));
     }
-    std::unique_ptr<QProcess> startProbe(const char* button) {
-        return startChild({"/usr/bin/python3", WYSTRAND_SOURCE_DIR "/tests/support/atspi_probe.py",
-                           "wystrand-notify", button},
-                          environment);
+    static QStringList probe(const char* app, const char* button) {
+        return {"/usr/bin/python3", WYSTRAND_SOURCE_DIR "/tests/support/atspi_probe.py", app,
+                button};
     }
     // A window manager and a terminal that holds the keyboard; the terminal's window.
     std::string typingDesktop() {
@@ -158,7 +154,7 @@ protected:
     std::string focused() const { return run({"xdotool", "getwindowfocus"}, environment).out; }
 
     QTemporaryDir dir_;
-    std::unique_ptr<QProcess> windowManager_, terminal_;
+    std::unique_ptr<QProcess> windowManager_, terminal_, accessibility_;
     ControllerPeer peer_{dir_.filePath("agent.sock").toStdString()};
     std::unique_ptr<QProcess> agent_;
 };
@@ -206,9 +202,8 @@ TEST_F(AgentTest, AControllerThatSaysHelloHearsWhyEachCardEnded) {
     EXPECT_EQ(peer_.records()[0], PipeMsg::ready("a").encode());
     EXPECT_EQ(peer_.records()[1], R"({"ev":"hello","version":")" WYSTRAND_VERSION
                                   R"(","detail":"watch,hold,reasons,answer"})");
-    for (const auto& [id, mode] :
-         {std::pair("alert", "alert"), std::pair("countdown", "countdown")}) {
-        show(showRequest(id, mode, 1));
+    for (const char* mode : {"alert", "countdown"}) {
+        show(showRequest(mode, mode, 1));
     }
     show(showRequest("screen"));
     ASSERT_TRUE(peer_.send(request("dismiss", "a")));
@@ -241,7 +236,7 @@ TEST_F(AgentTest, CardsTakeThePortalsColourSchemeLiveAndItsReducedMotion) {
                       .status,
                   0);
     };
-    ASSERT_TRUE(sessionBus().interface()->startService("org.freedesktop.portal.Desktop").isValid());
+    ASSERT_TRUE(testBus().interface()->startService("org.freedesktop.portal.Desktop").isValid());
     start();
     // Info cards with short texts, so that their top right corners show only the material.
     const auto showInfo = [&](const QString& id) {
@@ -279,9 +274,9 @@ TEST_F(AgentTest, CardsTakeThePortalsColourSchemeLiveAndItsReducedMotion) {
 }
 
 TEST_F(AgentTest, AScreenReaderHearsTheCardAndPressesItsButton) {
-    const auto launcher = startAccessibilityBus();
+    startAccessibilityBus();
     start({{"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}});
-    const auto probe = startProbe("Rock & Roll");
+    const auto probe = startChild(AgentTest::probe("wystrand-notify", "Rock & Roll"), environment);
     std::vector<QJsonObject> heard;
     const auto hear = [&](const char* key) {
         return waitUntil(
@@ -305,15 +300,13 @@ TEST_F(AgentTest, AScreenReaderHearsTheCardAndPressesItsButton) {
     EXPECT_EQ(read["buttons"].toArray(), (QJsonArray{"Later", "Rock & Roll"}));
     EXPECT_EQ(result("a"), 0);
     EXPECT_EQ(exitStatus(*probe), 0);
-    launcher->terminate();
-    exitStatus(*launcher);
 }
 
 // The accessibility bridge comes up a while after start-up, however soon a card comes: agents
 // started in turn, each showing a card as soon as it has connected, have every card heard once.
 TEST_F(AgentTest, ACardShownAsTheAgentStartsIsAnnouncedOnce) {
-    const auto launcher = startAccessibilityBus();
-    const auto probe = startProbe("--count");
+    startAccessibilityBus();
+    const auto probe = startChild(AgentTest::probe("wystrand-notify", "--count"), environment);
     std::map<QString, int> heard;
     const auto hear = [&]() -> const std::map<QString, int>& {
         while (probe->canReadLine()) {
@@ -338,27 +331,20 @@ TEST_F(AgentTest, ACardShownAsTheAgentStartsIsAnnouncedOnce) {
     for (const auto& [title, times] : heard) {
         EXPECT_EQ(times, 1) << title.toStdString();
     }
-    agent_.reset();
-    launcher->terminate();
-    exitStatus(*launcher);
 }
 
 // What a real screen reader says of a card: its title, its eyebrow and its message, once each.
 TEST_F(AgentTest, OrcaSpeaksEachTextOfTheCardOnce) {
-    const auto launcher = startAccessibilityBus();
+    startAccessibilityBus();
     QTemporaryDir home;
     EnvChanges env = environment;
     env["HOME"] = home.path();
     const QString speech = home.filePath("speech.txt");
     const auto orca =
         startChild({"orca", "-d", "speech", "--debug-file", speech, "--replace"}, env);
-    const auto onTheBus = [&] {
-        return run({"/usr/bin/python3", WYSTRAND_SOURCE_DIR "/tests/support/atspi_probe.py", "orca",
-                    "--present"},
-                   environment)
-                   .status == 0;
-    };
-    ASSERT_TRUE(waitUntil(onTheBus, 20s)) << "Orca did not start";
+    ASSERT_TRUE(
+        waitUntil([&] { return run(probe("orca", "--present"), environment).status == 0; }, 20s))
+        << "Orca did not start";
     start();
     PipeMsg card = showRequest("a", "alert", 1);
     std::tie(card.title, card.message, card.locale) =
@@ -394,7 +380,7 @@ TEST_F(AgentTest, CommandsAnswerTheNewestCardThatHasTheButton) {
         auto message = QDBusMessage::createMethodCall("org.wystrand.Notify", "/org/wystrand/Notify",
                                                       "org.wystrand.Notify", method);
         message.setArguments(args);
-        return sessionBus().call(message).type();
+        return testBus().call(message).type();
     };
     EXPECT_EQ(call("Later", {"x"}), QDBusMessage::ErrorMessage);
     EXPECT_EQ(call("Dismiss"), QDBusMessage::ErrorMessage);
@@ -472,10 +458,7 @@ TEST_F(AgentTest, TheCardsTakeTheKeyboardOnlyWhenTheCommandAsks) {
 TEST_F(AgentTest, CardsThatMayWaitWaitWhileThePersonIsBusy) {
     FakeService kde(buses_->sessionAddress(), "org.freedesktop.Notifications",
                     "/org/freedesktop/Notifications");
-    const auto inhibit = [&](bool on) {
-        kde.set("org.freedesktop.Notifications", "Inhibited", on);
-    };
-    inhibit(true);
+    kde.set("org.freedesktop.Notifications", "Inhibited", true);
     ASSERT_TRUE(kde.start());
     start();
     const auto hold = [&](const char* id, std::int64_t duration = 600) {
@@ -496,7 +479,7 @@ TEST_F(AgentTest, CardsThatMayWaitWaitWhileThePersonIsBusy) {
     EXPECT_EQ(result("dismissed"), 2);
     // Longer than the held card's own time: it would end as soon as shown, had its time run.
     QTest::qWait(2500);
-    inhibit(false);
+    kde.set("org.freedesktop.Notifications", "Inhibited", false);
     ASSERT_TRUE(heard({}));
     ASSERT_TRUE(peer_.waitFor("ready", "held"));
     QElapsedTimer shown;
@@ -505,7 +488,7 @@ TEST_F(AgentTest, CardsThatMayWaitWaitWhileThePersonIsBusy) {
     EXPECT_GT(shown.elapsed(), 1500) << "its time ran while it waited";
     EXPECT_EQ(peer_.count(PipeMsg::ready("dismissed")), 0);
 
-    inhibit(true);
+    kde.set("org.freedesktop.Notifications", "Inhibited", true);
     ASSERT_TRUE(heard({.doNotDisturb = true}, 2));
     hold("late");
     EXPECT_EQ(screenSaverEnds("late"), 2);

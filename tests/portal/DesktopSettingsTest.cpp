@@ -34,7 +34,6 @@ protected:
         EXPECT_TRUE(fake->start());
         return fake;
     }
-    // Every reply and signal the portal sent before has been handled.
     static void settle() {
         EXPECT_TRUE(test::settle(QDBusConnection::sessionBus(), "org.freedesktop.portal.Desktop"));
     }
@@ -51,18 +50,16 @@ protected:
     }
 };
 
-struct Reply {
-    const char* name;
-    FakePortal::Key key;
-    QVariant value;
-    ColorScheme scheme;
-    bool reduced;
-};
-
 // Each setting's first answer, in the shapes of both versions; the values and types that mean
 // nothing are the same for live changes (below).
 TEST_F(DesktopSettingsTest, FirstAnswersInBothShapes) {
-    const Reply replies[] = {
+    const struct {
+        const char* name;
+        FakePortal::Key key;
+        QVariant value;
+        ColorScheme scheme;
+        bool reduced;
+    } replies[] = {
         {"dark", kColorScheme, 1u, ColorScheme::dark, false},
         {"light", kColorScheme, 2u, ColorScheme::light, false},
         {"reduced motion", kReducedMotion, 1u, ColorScheme::noPreference, true},
@@ -72,7 +69,7 @@ TEST_F(DesktopSettingsTest, FirstAnswersInBothShapes) {
         {"KDE factor 0.5", kKdeAnimationFactor, 0.5, ColorScheme::noPreference, false},
     };
     for (const uint version : {1u, 2u}) {
-        for (const Reply& reply : replies) {
+        for (const auto& reply : replies) {
             SCOPED_TRACE(testing::Message() << reply.name << ", version " << version);
             const auto fake = portal(version);
             fake->set(reply.key, reply.value);
@@ -116,8 +113,7 @@ TEST_F(DesktopSettingsTest, ChangesAreFollowedLiveAndBadOnesMeanNoPreference) {
     QDBusMessage spoof = QDBusMessage::createSignal(
         "/org/freedesktop/portal/desktop", "org.freedesktop.portal.Settings", "SettingChanged");
     spoof << kColorScheme.first << kColorScheme.second << QVariant::fromValue(QDBusVariant(1u));
-    QDBusConnection::connectToBus(QString::fromStdString(buses_->sessionAddress()), "spoof")
-        .send(spoof);
+    testBus().send(spoof);
     settle();
     EXPECT_EQ(schemes, (std::vector{ColorScheme::light, ColorScheme::noPreference,
                                     ColorScheme::dark, ColorScheme::noPreference, ColorScheme::dark,

@@ -21,11 +21,13 @@ namespace {
 const QString kSessions = QStringLiteral("/org/freedesktop/login1/session/");
 
 TEST(SessionPathTest, EscapesLikeSdBus) {
-    EXPECT_EQ(SessionEvents::sessionPathForId("c2"), kSessions + "c2");
-    EXPECT_EQ(SessionEvents::sessionPathForId("3"), kSessions + "_33");
-    EXPECT_EQ(SessionEvents::sessionPathForId("a-b_c"), kSessions + "a_2db_5fc");
-    EXPECT_EQ(SessionEvents::sessionPathForId("\xc3\xa9/."), kSessions + "_c3_a9_2f_2e");
-    EXPECT_EQ(SessionEvents::sessionPathForId(""), kSessions + "_");
+    for (const auto& [id, path] : {std::pair{"c2", "c2"},
+                                   {"3", "_33"},
+                                   {"a-b_c", "a_2db_5fc"},
+                                   {"\xc3\xa9/.", "_c3_a9_2f_2e"},
+                                   {"", "_"}}) {
+        EXPECT_EQ(SessionEvents::sessionPathForId(id), kSessions + path) << id;
+    }
 }
 
 template <typename... Args>
@@ -40,16 +42,11 @@ QDBusMessage lock(const QString& session) {
 // A connection of the test's own to each bus sends the signals.
 class SessionEventsTest : public test::BusSuite {
 protected:
-    static QDBusConnection emitter(bool system) {
-        const QString address =
-            QString::fromStdString(system ? buses_->systemAddress() : buses_->sessionAddress());
-        return QDBusConnection::connectToBus(address, address);
-    }
     // The session ends heard from `message`, once it has reached the listener.
     int ends(const QDBusMessage& message, bool system = true) {
-        emitter(system).send(message);
+        testBus(system).send(message);
         EXPECT_TRUE(test::settle(
-            emitter(system),
+            testBus(system),
             (system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus()).baseService()));
         return std::exchange(ended_, 0);
     }

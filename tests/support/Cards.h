@@ -13,7 +13,6 @@
 
 namespace wystrand {
 
-// How a test prints a card's result: its code, then its reason.
 inline void PrintTo(CardResult result, std::ostream* out) {
     *out << resultCode(result) << ' ' << reasonName(result.reason);
 }
@@ -39,12 +38,14 @@ inline ShowConfig card(const QString& id, NotifyMode mode, std::int64_t duration
 
 // A window manager on short timings that keeps each card's result with its id, in order.
 struct CardStack {
+    using Results = std::vector<std::pair<QString, std::int64_t>>;
+
     ~CardStack() {
         manager.reset();
         QTest::qWait(0);  // its deferred deletes
     }
-    NotifyPanel* show(const QString& id, NotifyMode mode) {
-        manager->show(card(id, mode), nullptr, [this, id](CardResult code) {
+    NotifyPanel* show(const QString& id, NotifyMode mode, std::int64_t duration = 90) {
+        manager->show(card(id, mode, duration), nullptr, [this, id](CardResult code) {
             results.push_back({id, resultCode(code)});
         });
         return manager->panel(id);
@@ -53,7 +54,7 @@ struct CardStack {
     std::unique_ptr<WindowManager> manager = std::make_unique<WindowManager>(
         PanelTiming{std::chrono::milliseconds(20), std::chrono::milliseconds(20),
                     std::chrono::milliseconds(20), std::chrono::milliseconds(1000)});
-    std::vector<std::pair<QString, std::int64_t>> results;
+    Results results;
 };
 
 }  // namespace wystrand::test

@@ -22,10 +22,9 @@ namespace wystrand::test {
 PipeMsg request(const QString& op, const QString& id = {});
 PipeMsg showRequest(const QString& id, const QString& mode = "alert", std::int64_t duration = 600);
 
-// The controlling process's end of the link, as a test plays it: listens on a Unix-domain socket,
-// takes the agent's connection (a later one replaces it), sends requests and keeps the records
-// that come back. It never blocks and reads only in pump(), while reading, so that a test can
-// leave the agent's records waiting; its waits run the event loop (see waitUntil).
+// The controlling process's end of the link: listens on a Unix-domain socket, takes the agent's
+// connection (a later one replaces it), sends requests and keeps the records that come back. It
+// never blocks and reads only in pump(), while reading; its waits run the event loop.
 class ControllerPeer {
 public:
     static constexpr std::chrono::milliseconds kPatience{20000};
@@ -41,7 +40,6 @@ public:
     void pump();
     bool waitUntil(const std::function<bool()>& done,
                    std::chrono::milliseconds timeout = kPatience);
-    // Waits for the agent's next connection.
     bool accept();
 
     // Whole: false without a connection, or once the agent has taken nothing for kPatience.
@@ -55,7 +53,6 @@ public:
     void drop() { ::close(std::exchange(peer_, -1)); }
     // Makes every write of the agent fail from now on.
     void refuse() const { ::shutdown(peer_, SHUT_RD); }
-    // Whether the agent has closed its end.
     bool hungUp() const {
         pollfd in{peer_, POLLIN, 0};
         return ::poll(&in, 1, 0) == 1 && (in.revents & POLLHUP) != 0;

@@ -13,13 +13,11 @@
 
 namespace wystrand::test {
 
-// A service of one object on a private bus, on a connection of its own: its properties and
-// methods answer from what the test gives it, and it sends the signals the test asks for. An
-// unknown property or method fails, and so does every call once `refuse` is set; while `hold` is
-// set, method calls wait and are answered, as of that moment, by release().
+// A service of one object on a private bus, on a connection of its own, answering and signalling
+// as the test says. An unknown property or method fails, and so does every call once `refuse` is
+// set; while `hold` is set, method calls wait and are answered, as of then, by release().
 class FakeService : public QDBusVirtualObject {
 public:
-    // The reply to a call of a method.
     using Answer = std::function<QDBusMessage(const QDBusMessage& call)>;
 
     FakeService(const std::string& address, QString service, QString path);

@@ -24,7 +24,6 @@ std::string firstLine(QProcess& daemon) {
 
 std::string XvfbServer::start() {
     if (xvfb_.state() == QProcess::NotRunning && display_.empty()) {
-        // Xvfb writes its display number once it is ready.
         startDaemon(xvfb_, {"Xvfb", "-displayfd", "1", "-screen", "0", screen_, "-nolisten", "tcp",
                             "-noreset"});
         const std::string number = firstLine(xvfb_);
@@ -53,7 +52,6 @@ bool PrivateBus::start() {
         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
     config.flush();
     for (int i = 0; i < 2; ++i) {
-        // The address is printed once the daemon listens.
         startDaemon(daemon_[i], {"dbus-daemon", "--config-file", config.fileName(), "--nofork",
                                  "--nopidfile", "--print-address=1"});
         address_[i] = firstLine(daemon_[i]);
@@ -75,6 +73,12 @@ bool PrivateBus::offer(const QStringList& services, const QString& env) {
 }
 
 std::unique_ptr<PrivateBus> BusSuite::buses_;
+
+QDBusConnection BusSuite::testBus(bool system) {
+    const std::string& address = system ? buses_->systemAddress() : buses_->sessionAddress();
+    return QDBusConnection::connectToBus(QString::fromStdString(address),
+                                         QString::fromStdString(address));
+}
 
 bool settle(const QDBusConnection& from, const QString& service) {
     const QDBusPendingCall call = from.asyncCall(

@@ -47,7 +47,6 @@ private:
 class PrivateBus {
 public:
     ~PrivateBus();
-    // Starts both daemons; false when either did not come up.
     bool start();
     const std::string& sessionAddress() const { return address_[0]; }
     const std::string& systemAddress() const { return address_[1]; }
@@ -77,12 +76,13 @@ protected:
         setenv("DBUS_SYSTEM_BUS_ADDRESS", buses_->systemAddress().c_str(), 1);
     }
     static void TearDownTestSuite() { buses_.reset(); }
+    // The test's own connection to the session bus, or the system bus, named after its address.
+    static QDBusConnection testBus(bool system = false);
     static std::unique_ptr<PrivateBus> buses_;
 };
 
-// Sends a call from `from` to `service` and runs the event loop until it is answered, and a few
-// passes more. Messages are delivered in order: whatever `from` sent before has then reached
-// `service`, and what `service` sent before has been handled here with what it queued.
+// Pings `service` from `from` and runs the event loop until the answer and a few passes more: as
+// messages keep their order, what either sent before has then been handled.
 bool settle(const QDBusConnection& from, const QString& service);
 
 }  // namespace wystrand::test

@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <sys/prctl.h>
 
-#include <QDBusConnection>
 #include <QProcess>
 #include <chrono>
 #include <map>
@@ -78,11 +77,6 @@ protected:
     static void TearDownTestSuite() {
         xvfb_.reset();
         BusSuite::TearDownTestSuite();
-    }
-    // The test's own connection to the session bus, named after the address (new each suite).
-    static QDBusConnection sessionBus() {
-        const QString address = *environment.at("DBUS_SESSION_BUS_ADDRESS");
-        return QDBusConnection::connectToBus(address, address);
     }
     static inline std::unique_ptr<XvfbServer> xvfb_;
     static inline EnvChanges environment;

@@ -1,6 +1,10 @@
 #pragma once
 
-#include <memory>
+#include <cstdint>
+
+struct wl_display;
+struct zwlr_virtual_pointer_manager_v1;
+struct zwlr_virtual_pointer_v1;
 
 namespace wystrand::test {
 
@@ -10,13 +14,17 @@ class VirtualPointer {
 public:
     VirtualPointer();
     ~VirtualPointer();
-    bool valid() const;
+    VirtualPointer(const VirtualPointer&) = delete;
+    VirtualPointer& operator=(const VirtualPointer&) = delete;
+    bool valid() const { return pointer_ != nullptr; }
     // A left click at (x, y) of a layout `width` by `height` logical pixels.
     void click(int x, int y, int width, int height);
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    wl_display* display_ = nullptr;
+    zwlr_virtual_pointer_manager_v1* manager_ = nullptr;
+    zwlr_virtual_pointer_v1* pointer_ = nullptr;
+    std::uint32_t time_ = 0;
 };
 
 }  // namespace wystrand::test

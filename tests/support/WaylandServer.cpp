@@ -17,7 +17,6 @@ namespace {
 
 constexpr uid_t nobody = 65534;
 
-// The first file in `dir` whose name starts with `prefix` and that is a socket.
 std::string findSocket(const std::string& dir, const std::string& prefix) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {

@@ -9,10 +9,9 @@
 
 namespace wystrand::test {
 
-// A private headless Wayland compositor in a runtime directory of its own: sway (pixman
-// renderer, no XWayland, one 1440x875 output) or weston, which has no layer-shell. sway refuses
-// to run as root, so under root it runs as nobody. Both end with this object, or with the
-// process that started them.
+// A private headless compositor in a runtime directory of its own: sway (pixman, no XWayland, one
+// 1440x875 output; as nobody under root, which it refuses) or weston, which has no layer-shell.
+// Both end with this object, or with the process that started them.
 class WaylandServer {
 public:
     enum class Kind { sway, weston };
@@ -22,7 +21,6 @@ public:
     // Waits until clients can connect. False, with why(), when the compositor is not
     // installed or did not come up.
     bool start();
-    // Ends the compositor with `signal` and waits until it has gone.
     void stop(int signal = SIGTERM);
     const std::string& why() const { return why_; }
 

@@ -49,14 +49,11 @@ def find_app():
 def read_and_press(card):
     global status
     buttons = [n for n in descendants(card) if n.get_role() == Atspi.Role.PUSH_BUTTON]
-    say(showing=len(showings), name=card.get_name(), description=card.get_description(),
-        buttons=[b.get_name() for b in buttons])
+    say(showing=len(showings), name=card.get_name(), buttons=[b.get_name() for b in buttons])
     for button in buttons:
         if button.get_name() == button_name:
-            action = button.get_action_iface()
-            names = [action.get_action_name(i) for i in range(action.get_n_actions())]
-            action.do_action(0)
-            say(pressed=button_name, actions=names)
+            button.get_action_iface().do_action(0)
+            say(pressed=button_name)
             status = 0
     Atspi.event_quit()
     return False

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <vector>
 
 #include "support/Cards.h"
 #include "support/Wait.h"
@@ -13,7 +12,6 @@ namespace wystrand {
 namespace {
 
 using namespace std::chrono_literals;
-using test::card;
 using test::waitUntil;
 
 // The first accessible below `root`, depth first, that has `role` (and `name`, when given).
@@ -33,11 +31,10 @@ QAccessibleInterface* find(QAccessibleInterface* root, QAccessible::Role role,
 
 // What a screen reader makes of an alert is seen end to end (AgentTest), the countdown here.
 TEST(CardAccessibleTest, CountdownBarFollowsTheCountdownAndTheClockReads) {
-    WindowManager manager{PanelTiming{20ms, 20ms, 20ms, 50ms}};
-    std::vector<std::int64_t> codes;
-    manager.show(card("c", NotifyMode::countdown, 100), nullptr,
-                 [&](CardResult code) { codes.push_back(resultCode(code)); });
-    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(manager.panel("c"));
+    test::CardStack stack;
+    stack.manager = std::make_unique<WindowManager>(PanelTiming{20ms, 20ms, 20ms, 50ms});
+    QAccessibleInterface* window =
+        QAccessible::queryAccessibleInterface(stack.show("c", NotifyMode::countdown, 100));
     EXPECT_EQ(window->role(), QAccessible::Notification);
     EXPECT_EQ(window->text(QAccessible::Name), "Eye break");
     QAccessibleInterface* bar = find(window, QAccessible::ProgressBar);
@@ -54,7 +51,7 @@ TEST(CardAccessibleTest, CountdownBarFollowsTheCountdownAndTheClockReads) {
     find(window, QAccessible::PushButton, "Skip")
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_TRUE(waitUntil([&] { return codes == std::vector<std::int64_t>{2}; }));
+    EXPECT_TRUE(waitUntil([&] { return stack.results == test::CardStack::Results{{"c", 2}}; }));
 }
 
 }  // namespace

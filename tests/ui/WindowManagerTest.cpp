@@ -22,7 +22,6 @@ namespace {
 using namespace std::chrono_literals;
 using test::card;
 using test::waitUntil;
-using Results = std::vector<std::pair<QString, std::int64_t>>;
 
 struct WindowManagerTest : testing::Test, test::CardStack {
     // Waits for n results, then a while longer for any late extra one.

@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 #include <wayland-client.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -26,14 +25,11 @@ namespace wystrand {
 namespace {
 
 using namespace std::chrono_literals;
-using test::card;
 using test::sway;
 using Span = std::pair<int, int>;  // first and last pixel, inclusive
 using Spans = std::vector<Span>;
 
-const PanelTiming quick{30ms, 30ms, 30ms, 1000ms};
-
-class LayerPanelTest : public test::SwayTest {
+class LayerPanelTest : public test::SwayTest, public test::CardStack {
 protected:
     static QImage screenshot() {
         QProcess grim;
@@ -83,15 +79,9 @@ Span drawn(const NotifyPanel* panel, int top, int scale = 1) {
 TEST_F(LayerPanelTest, CardsSlideInRedrawTakeClicksAndCloseUp) {
     test::VirtualPointer pointer;
     ASSERT_TRUE(pointer.valid());
-    std::vector<std::int64_t> results;
-    WindowManager manager(PanelTiming{4000ms, 30ms, 30ms, 100ms});
-    for (const auto& [id, mode] :
-         {std::pair{"a", NotifyMode::alert}, {"c", NotifyMode::countdown}}) {
-        manager.show(card(id, mode, 600), nullptr,
-                     [&](CardResult code) { results.push_back(resultCode(code)); });
-    }
-    NotifyPanel* a = manager.panel("a");
-    NotifyPanel* c = manager.panel("c");
+    manager = std::make_unique<WindowManager>(PanelTiming{4000ms, 30ms, 30ms, 100ms});
+    NotifyPanel* a = show("a", NotifyMode::alert, 600);
+    NotifyPanel* c = show("c", NotifyMode::countdown, 600);
     // Part of the way in: the left edge between its place and the screen's edge.
     EXPECT_TRUE(shotUntil([](const QImage& s) {
         const Spans row = spans(s, false, 40);
@@ -115,7 +105,7 @@ TEST_F(LayerPanelTest, CardsSlideInRedrawTakeClicksAndCloseUp) {
     EXPECT_TRUE(shotUntil([&](const QImage& s) {
         return spans(s, true, middle) == Spans{drawn(c, 8)};
     })) << testing::PrintToString(spans(shot_, true, middle));
-    EXPECT_EQ(results, std::vector<std::int64_t>{0});
+    EXPECT_EQ(results, (Results{{"a", 0}}));
 }
 
 // A panel along the top edge, `height` tall, that keeps its height to itself (an exclusive
@@ -167,20 +157,19 @@ TEST_F(LayerPanelTest, TheColumnTakesItsRoomFromTheCompositor) {
     TopPanel panel(30);
     ASSERT_TRUE(test::waitUntil(
         [] { return windowSystem().columnFrame(true) == QRect(-1280, 0, 1280, 690); }));
-    WindowManager manager(quick);
     using enum NotifyMode;
     for (const NotifyMode mode : {countdown, alert, alert, alert, alert, alert}) {
-        manager.show(card(QString::number(manager.order().size()), mode, 60), nullptr, nullptr);
+        show(QString::number(manager->order().size()), mode);
     }
     // At 712 the last would show on the output, but not in the 690 px the panel leaves.
-    NotifyPanel* last = manager.panel("5");
+    NotifyPanel* last = manager->panel("5");
     EXPECT_EQ(last->targetFrame().y(), 712);
     EXPECT_FALSE(last->isVisible());
-    manager.dismiss("0");
+    manager->dismiss("0");
     // Below the panel, at the column's centre on a 1280 px wide output.
     Spans column{{0, 29}};
     for (int i = 1; i <= 5; ++i) {
-        column.push_back(drawn(manager.panel(QString::number(i)), 30 + 8 + (i - 1) * 136));
+        column.push_back(drawn(manager->panel(QString::number(i)), 30 + 8 + (i - 1) * 136));
     }
     EXPECT_TRUE(shotUntil([&](const QImage& s) { return spans(s, true, 1107) == column; }))
         << testing::PrintToString(spans(shot_, true, 1107));
@@ -217,9 +206,7 @@ double difference(const QImage& a, const QImage& b) {
 
 TEST_F(LayerPanelTest, AtScaleTwoTheCardIsDrawnAtTwiceThePixels) {
     ASSERT_TRUE(sway().swaymsg({"output", "HEADLESS-1", "scale", "2"}));
-    WindowManager manager(quick);
-    manager.show(card("hi", NotifyMode::info), nullptr, nullptr);
-    NotifyPanel& panel = *manager.panel("hi");
+    NotifyPanel& panel = *show("hi", NotifyMode::info);
     // 720 logical pixels wide: the card spans 388..707, physical 776..1415.
     const Span rows = drawn(&panel, 8, 2);
     // Antialiasing may reach one physical pixel above the card's edge.
@@ -246,26 +233,20 @@ TEST_F(LayerPanelTest, OneColumnOneOutput) {
     ASSERT_TRUE(sway().swaymsg(
                     {"output", "HEADLESS-2", "resolution", "1280x720", "position", "1440", "0"}) &&
                 sway().swaymsg({"output", "HEADLESS-1", "position", "0", "0"}));
-    std::vector<std::int64_t> results;
-    WindowManager manager(quick);
-    const auto show = [&](const char* id) {
-        manager.show(card(id, NotifyMode::info, 60), nullptr,
-                     [&](CardResult code) { results.push_back(resultCode(code)); });
-    };
     const auto rowAt = [&](int y) {
         return shotUntil([&](const QImage& s) { return !spans(s, false, y).empty(); })
                    ? spans(shot_, false, y)
                    : Spans();
     };
     ASSERT_TRUE(sway().swaymsg({"focus", "output", "HEADLESS-1"}));
-    show("a");
+    show("a", NotifyMode::info);
     EXPECT_EQ(rowAt(40), (Spans{{1108, 1427}})) << "where the focus is";
     ASSERT_TRUE(sway().swaymsg({"focus", "output", "HEADLESS-2"}));
-    show("b");
+    show("b", NotifyMode::info);
     EXPECT_EQ(rowAt(130), (Spans{{1108, 1427}})) << "below the first, on its output";
-    manager.dismissAll();
+    manager->dismissAll();
     ASSERT_TRUE(test::waitUntil([&] { return results.size() == 2; }));
-    show("c");
+    show("c", NotifyMode::info);
     EXPECT_EQ(rowAt(40), (Spans{{1440 + 948, 1440 + 1267}})) << "a new column, where the focus is";
 }
 

@@ -6,10 +6,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
-#include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "support/Cards.h"
 #include "support/PrivateServers.h"
@@ -80,13 +78,6 @@ struct TwoMonitorTest : testing::Test, test::CardStack {
         xcb_warp_pointer(c, XCB_WINDOW_NONE, root, 0, 0, 0, 0, x, y);
         xcb_flush(c);
     }
-    xcb_window_t window(int x, int y, int width, int height) {
-        const xcb_window_t w = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, root, x, y, width, height, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(c, w);
-        return w;
-    }
     void setActive(xcb_window_t w) {
         auto* atom =
             xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
@@ -101,7 +92,10 @@ struct TwoMonitorTest : testing::Test, test::CardStack {
 
 TEST_F(TwoMonitorTest, ActiveWindowElsePointerElsePrimary) {
     // Mostly on R, while the pointer rests on L.
-    const xcb_window_t w = window(1300, 200, 800, 300);
+    const xcb_window_t w = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, root, 1300, 200, 800, 300, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(c, w);
     setActive(w);
     pointTo(100, 100);
     EXPECT_EQ(show("a"), QRect(onR, 108, 320, 128));

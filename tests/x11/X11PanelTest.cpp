@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <cstdlib>
-#include <vector>
 
 #include "support/Cards.h"
 #include "support/Processes.h"
@@ -17,14 +16,9 @@
 namespace wystrand {
 namespace {
 
-using namespace std::chrono_literals;
 using test::card;
 using testing::AllOf;
 using testing::HasSubstr;
-
-xcb_connection_t* connection() {
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
 
 // The output of an X utility, run against the server that the application uses.
 std::string run(const QStringList& argv) {
@@ -32,23 +26,19 @@ std::string run(const QStringList& argv) {
     return result.out + result.err;
 }
 
-TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
-    std::vector<std::int64_t> results;
-    WindowManager manager(PanelTiming{30ms, 30ms, 30ms, 1000ms});
-    for (const char* id : {"a", "b"}) {
-        manager.show(card(id, NotifyMode::alert), nullptr,
-                     [&](CardResult code) { results.push_back(resultCode(code)); });
-    }
-    NotifyPanel* b = manager.panel("b");
+struct X11PanelTest : testing::Test, test::CardStack {};
+
+TEST_F(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
+    const QString a = QString::number(show("a", NotifyMode::alert)->winId());
+    NotifyPanel* b = show("b", NotifyMode::alert);
     ASSERT_TRUE(test::waitUntil([&] { return b->pos().x() == 1108; }));
     // 12 px from the right edge of the screen.
-    const QString a = QString::number(manager.panel("a")->winId());
     EXPECT_THAT(run({"xwininfo", "-id", a}), AllOf(HasSubstr("Override Redirect State: yes"),
                                                    HasSubstr("-geometry 320x128-12+8\n")));
     // The property atoms are looked up once; the second card reuses them.
     for (const char* id : {"a", "b"}) {
         const std::string props =
-            run({"xprop", "-id", QString::number(manager.panel(id)->winId()), "-notype"});
+            run({"xprop", "-id", QString::number(manager->panel(id)->winId()), "-notype"});
         EXPECT_THAT(props, HasSubstr("_NET_WM_WINDOW_TYPE = _NET_WM_WINDOW_TYPE_NOTIFICATION\n"))
             << id;
         for (const char* state : {"SKIP_TASKBAR", "SKIP_PAGER", "ABOVE", "STICKY"}) {
@@ -62,7 +52,7 @@ TEST(X11PanelTest, CardIsAnUnmanagedNotificationThatReportsClicksWithoutFocus) {
     run({"xdotool", "mousemove", "--sync", QString::number(at.x()), QString::number(at.y()),
          "click", "1"});
     EXPECT_TRUE(test::waitUntil([&] { return !results.empty(); }));
-    EXPECT_EQ(results, std::vector<std::int64_t>{0});
+    EXPECT_EQ(results, (Results{{"b", 0}}));
     EXPECT_EQ(run({"xdotool", "getwindowfocus", "-f"}), focus);
     EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
 }
@@ -78,8 +68,7 @@ NotifyPanel* waitingWindow() {
     return nullptr;
 }
 
-TEST(X11PanelTest, AWindowWaitsMappedOutOfSightAndSeeThroughForTheNextCard) {
-    WindowManager manager(PanelTiming{30ms, 30ms, 30ms, 1000ms});
+TEST_F(X11PanelTest, AWindowWaitsMappedOutOfSightAndSeeThroughForTheNextCard) {
     NotifyPanel* waiting = nullptr;
     ASSERT_TRUE(test::waitUntil([&] { return (waiting = waitingWindow()) != nullptr; }));
     const QString id = QString::number(waiting->winId());
@@ -89,11 +78,9 @@ TEST(X11PanelTest, AWindowWaitsMappedOutOfSightAndSeeThroughForTheNextCard) {
                 HasSubstr("_NET_WM_WINDOW_OPACITY = 0\n"));
 
     // Two cards in one turn: the first takes the waiting window, the second gets its own.
-    manager.show(card("a", NotifyMode::alert), nullptr, nullptr);
-    manager.show(card("b", NotifyMode::info), nullptr, nullptr);
-    EXPECT_EQ(manager.panel("a"), waiting);
-    EXPECT_NE(manager.panel("b"), waiting);
-    NotifyPanel* b = manager.panel("b");
+    EXPECT_EQ(show("a", NotifyMode::alert), waiting);
+    NotifyPanel* b = show("b", NotifyMode::info);
+    EXPECT_NE(b, waiting);
     ASSERT_TRUE(
         test::waitUntil([&] { return b->pos().x() == 1108 && waiting->pos().x() == 1108; }));
     EXPECT_THAT(run({"xwininfo", "-id", id}), HasSubstr("-geometry 320x128-12+8\n"));
@@ -103,9 +90,10 @@ TEST(X11PanelTest, AWindowWaitsMappedOutOfSightAndSeeThroughForTheNextCard) {
     ASSERT_TRUE(test::waitUntil([&] { return waitingWindow() != nullptr; }));
 }
 
-TEST(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
+TEST_F(X11PanelTest, TranslucentOnlyWhileACompositorRuns) {
     // Stand in for a compositing manager: own its selection on screen 0.
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c =
+        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
     const xcb_window_t owner = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, owner,
                       xcb_setup_roots_iterator(xcb_get_setup(c)).data->root, 0, 0, 1, 1, 0,
