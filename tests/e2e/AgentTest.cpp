@@ -23,6 +23,7 @@
 #include "support/FakeService.h"
 #include "support/Processes.h"
 #include "support/Wait.h"
+#include "support/WaylandServer.h"
 
 namespace wystrand::test {
 namespace {
@@ -45,7 +46,7 @@ protected:
     }
     // The agent did not crash and printed nothing.
     void TearDown() override {
-        for (QProcess* desktop : {windowManager_.get(), terminal_.get()}) {
+        for (QProcess* desktop : {windowManager_.get(), terminal_.get(), keyboard_.get()}) {
             desktop ? stopDaemon(*desktop) : void();
         }
         if (agent_) {
@@ -154,7 +155,8 @@ protected:
     std::string focused() const { return run({"xdotool", "getwindowfocus"}, environment).out; }
 
     QTemporaryDir dir_;
-    std::unique_ptr<QProcess> windowManager_, terminal_, accessibility_;
+    std::unique_ptr<WaylandServer> compositor_;
+    std::unique_ptr<QProcess> windowManager_, terminal_, keyboard_, accessibility_;
     ControllerPeer peer_{dir_.filePath("agent.sock").toStdString()};
     std::unique_ptr<QProcess> agent_;
 };
@@ -446,6 +448,50 @@ TEST_F(AgentTest, TheCardsTakeTheKeyboardOnlyWhenTheCommandAsks) {
         run(QStringList{"xdotool", "key"} + row.keys, environment);
         EXPECT_TRUE(waitUntil([&] { return focused() == terminal; })) << "not given back";
         if (!row.code) {
+            EXPECT_EQ(run({kCtl, "later"}, environment).status, 0);
+        }
+        EXPECT_EQ(result(id), row.code.value_or(2));
+    }
+}
+
+// On a compositor with layer-shell the card's surface asks for the keyboard only on the command,
+// and keys typed then reach the card.
+TEST_F(AgentTest, OnWaylandTheCardsTakeTheKeyboardOnlyWhenTheCommandAsks) {
+    compositor_ = std::make_unique<WaylandServer>(WaylandServer::Kind::sway);
+    if (!compositor_->start()) {
+        GTEST_SKIP() << compositor_->why();
+    }
+    EnvChanges onSway{{"XDG_RUNTIME_DIR", QString::fromStdString(compositor_->runtimeDir())},
+                      {"WAYLAND_DISPLAY", QString::fromStdString(compositor_->display())},
+                      {"QT_QPA_PLATFORM", std::nullopt},
+                      {"DISPLAY", std::nullopt}};
+    // The person's keyboard, there all along as on a real seat; each wtype below adds its own.
+    keyboard_ = startChild({"wtype", "-s", "600000"}, onSway);
+    ASSERT_TRUE(waitUntil([&] {
+        return compositor_->swaymsg({"-t", "get_inputs"}).value_or("").find("keyboard") !=
+               std::string::npos;
+    })) << "no keyboard on the seat (wtype)";
+    start(onSway);
+    onSway.insert(environment.begin(), environment.end());
+    const struct {
+        bool focus;
+        QStringList keys;
+        std::optional<std::int64_t> code;  // none: the card is still there
+    } rows[] = {
+        {false, {"-k", "Return"}, std::nullopt},
+        {true, {"-M", "shift", "-k", "Tab", "-m", "shift", "-k", "Return"}, 2},
+        {true, {"-k", "Return"}, 0},
+    };
+    for (const auto& row : rows) {
+        const QString id = row.keys.join(' ') + (row.focus ? " after focus" : "");
+        SCOPED_TRACE(id.toStdString());
+        show(showRequest(id));
+        if (row.focus) {
+            EXPECT_EQ(run({kCtl, "focus"}, environment).status, 0);
+        }
+        run(QStringList{"wtype"} + row.keys, onSway);
+        if (!row.code) {
+            EXPECT_EQ(result(id, 1s), std::nullopt) << "a key reached the card unasked";
             EXPECT_EQ(run({kCtl, "later"}, environment).status, 0);
         }
         EXPECT_EQ(result(id), row.code.value_or(2));

@@ -97,15 +97,18 @@ bool WaylandServer::start() {
     return true;
 }
 
-bool WaylandServer::swaymsg(const std::vector<std::string>& args) const {
+std::optional<std::string> WaylandServer::swaymsg(const std::vector<std::string>& args) const {
     QStringList argv{"-s", QString::fromStdString(dir_ + "/" + findSocket(dir_, "sway-ipc."))};
     for (const std::string& arg : args) {
         argv << QString::fromStdString(arg);
     }
     QProcess swaymsg;
     swaymsg.start("swaymsg", argv);
-    return swaymsg.waitForFinished() && swaymsg.exitStatus() == QProcess::NormalExit &&
-           swaymsg.exitCode() == 0;
+    if (!swaymsg.waitForFinished() || swaymsg.exitStatus() != QProcess::NormalExit ||
+        swaymsg.exitCode() != 0) {
+        return std::nullopt;
+    }
+    return swaymsg.readAllStandardOutput().toStdString();
 }
 
 }  // namespace wystrand::test

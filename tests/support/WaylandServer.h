@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <QProcess>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,8 @@ public:
     const std::string& runtimeDir() const { return dir_; }
     // The socket's name inside runtimeDir(), for WAYLAND_DISPLAY.
     const std::string& display() const { return display_; }
-    // sway only: runs swaymsg with `args` and returns whether it succeeded.
-    bool swaymsg(const std::vector<std::string>& args) const;
+    // sway only: runs swaymsg with `args`; what it printed, or nothing if it failed.
+    std::optional<std::string> swaymsg(const std::vector<std::string>& args) const;
 
 private:
     Kind kind_;

@@ -2,7 +2,9 @@
 
 #include <wayland-client.h>
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QWidget>
 #include <algorithm>
@@ -82,12 +84,14 @@ LayerCardWindow::LayerCardWindow(LayerWindowSystem& system, QWidget& card,
       onLost_(std::move(onLost)),
       blur_(client_),
       pointer_(card) {
+    system_.add(card_, *this);
     frameFallback_.setSingleShot(true);
     frameFallback_.setInterval(17ms);
     QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
 }
 
 LayerCardWindow::~LayerCardWindow() {
+    system_.remove(card_);
     destroySurface();
 }
 
@@ -168,6 +172,31 @@ void LayerCardWindow::blurBehind(const QRect& region) {
     if (blur_.apply(surface_)) {
         requestCommit();
     }
+}
+
+bool LayerCardWindow::askKeyboard(bool wanted) {
+    if (layer_ == nullptr) {
+        return false;
+    }
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, wanted ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                       : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    // Sent now rather than with the next frame: the command that asked is answered once the
+    // compositor has the request, and keys typed after the answer reach the card.
+    wl_surface_commit(surface_);
+    wl_display_flush(client_.display());
+    return true;
+}
+
+void LayerCardWindow::keyboardEntered() {
+    // Qt's own focus follows, and with it what assistive technology is told is focused.
+    card_.activateWindow();
+}
+
+void LayerCardWindow::keyPressed(QKeyCombination key) {
+    QWidget* target = card_.focusWidget() != nullptr ? card_.focusWidget() : &card_;
+    QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+    QCoreApplication::sendEvent(target, &press);
 }
 
 void LayerCardWindow::close() {

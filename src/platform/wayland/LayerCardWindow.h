@@ -27,10 +27,11 @@ class LayerWindowSystem;
 // of the room its output leaves, on the column's output. The card widget's position becomes
 // margins from that corner, where the frame's coordinates start (see LayerWindowSystem).
 // The widget is drawn into shared-memory buffers whenever it repaints or fades; moves are
-// margins alone. Pointer events go to the child widget under the pointer; the surface never
-// takes the keyboard. Where the compositor tells a fractional scale, the buffers are drawn at
-// it and shown at the logical size through a viewport; elsewhere at the largest integer scale
-// of the card's outputs.
+// margins alone. Pointer events go to the child widget under the pointer. The surface asks for
+// the keyboard only while it is lent to the card (LayerWindowSystem::lendKeyboard), and the keys
+// then go to the card's focused widget. Where the compositor tells a fractional scale, the buffers
+// are drawn at it and shown at the logical size through a viewport; elsewhere at the largest
+// integer scale of the card's outputs.
 class LayerCardWindow : public QObject, public CardWindow, public SurfaceClient {
 public:
     LayerCardWindow(LayerWindowSystem& system, QWidget& card, std::function<void()> onLost);
@@ -57,6 +58,11 @@ public:
         pointer_.button(button, pressed);
     }
     void pointerLeft() override { pointer_.left(); }
+    // Asks the compositor for the keyboard (exclusively, as only a layer surface can) or for
+    // none again. False when the card has no surface to ask with.
+    bool askKeyboard(bool wanted);
+    void keyboardEntered() override;
+    void keyPressed(QKeyCombination key) override;
     void outputsChanged() override;
     void flushFrame() override;
 

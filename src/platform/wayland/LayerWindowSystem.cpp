@@ -1,5 +1,7 @@
 #include "platform/wayland/LayerWindowSystem.h"
 
+#include <utility>
+
 #include "platform/wayland/LayerCardWindow.h"
 
 namespace wystrand::wayland {
@@ -33,6 +35,34 @@ std::optional<QRect> LayerWindowSystem::columnFrame(bool newColumn) {
 std::unique_ptr<CardWindow> LayerWindowSystem::createCardWindow(QWidget& card,
                                                                 std::function<void()> onLost) {
     return std::make_unique<LayerCardWindow>(*this, card, std::move(onLost));
+}
+
+bool LayerWindowSystem::lendKeyboard(QWidget& card) {
+    const auto it = windows_.find(&card);
+    if (it == windows_.end() || !it->second->askKeyboard(true)) {
+        return false;
+    }
+    if (keyboard_ != nullptr && keyboard_ != it->second) {
+        keyboard_->askKeyboard(false);
+    }
+    keyboard_ = it->second;
+    return true;
+}
+
+void LayerWindowSystem::returnKeyboard() {
+    if (keyboard_ != nullptr) {
+        std::exchange(keyboard_, nullptr)->askKeyboard(false);
+    }
+}
+
+void LayerWindowSystem::remove(const QWidget& card) {
+    const auto it = windows_.find(&card);
+    if (it != windows_.end()) {
+        if (keyboard_ == it->second) {
+            keyboard_ = nullptr;
+        }
+        windows_.erase(it);
+    }
 }
 
 wl_output* LayerWindowSystem::columnOutput() const {

@@ -2,6 +2,7 @@
 
 #include <linux/input-event-codes.h>
 #include <poll.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include <QAbstractEventDispatcher>
@@ -109,6 +110,15 @@ struct WaylandClient::Listeners {
             self->pointer_ = nullptr;
             self->pointerFocus_ = nullptr;
         }
+        const bool hasKeyboard = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+        if (hasKeyboard && !self->keyboard_) {
+            self->keyboard_ = wl_seat_get_keyboard(seat);
+            wl_keyboard_add_listener(self->keyboard_, &keyboardListener, self);
+        } else if (!hasKeyboard && self->keyboard_) {
+            wl_keyboard_release(self->keyboard_);
+            self->keyboard_ = nullptr;
+            self->keyboardFocus_ = nullptr;
+        }
     }
     static void seatName(void*, wl_seat*, const char*) {}
     static constexpr wl_seat_listener seatListener{capabilities, seatName};
@@ -152,6 +162,46 @@ struct WaylandClient::Listeners {
     static void axisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
     static constexpr wl_pointer_listener pointerListener{
         enter, leave, motion, button, axis, frame, axisSource, axisStop, axisDiscrete, nullptr};
+
+    static void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd,
+                       std::uint32_t size) {
+        auto* self = static_cast<WaylandClient*>(data);
+        if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1) {
+            self->keymap_.load(fd, size);
+        } else {
+            close(fd);
+        }
+    }
+    // Keys already down as the surface gets the keyboard (the one that ran the command, say)
+    // are not pressed on it.
+    static void keyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface,
+                              wl_array*) {
+        auto* self = static_cast<WaylandClient*>(data);
+        const auto it = self->surfaces_.find(surface);
+        self->keyboardFocus_ = it == self->surfaces_.end() ? nullptr : it->second;
+        if (self->keyboardFocus_) {
+            self->keyboardFocus_->keyboardEntered();
+        }
+    }
+    static void keyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) {
+        static_cast<WaylandClient*>(data)->keyboardFocus_ = nullptr;
+    }
+    static void key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t code,
+                    std::uint32_t state) {
+        auto* self = static_cast<WaylandClient*>(data);
+        if (self->keyboardFocus_ && state == WL_KEYBOARD_KEY_STATE_PRESSED) {
+            if (const auto pressed = self->keymap_.press(code)) {
+                self->keyboardFocus_->keyPressed(*pressed);
+            }
+        }
+    }
+    static void modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,
+                          std::uint32_t latched, std::uint32_t locked, std::uint32_t group) {
+        static_cast<WaylandClient*>(data)->keymap_.setModifiers(depressed, latched, locked, group);
+    }
+    static void repeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+    static constexpr wl_keyboard_listener keyboardListener{keymap, keyboardEnter, keyboardLeave,
+                                                           key,    modifiers,     repeatInfo};
 };
 
 WaylandClient& WaylandClient::instance() {
@@ -279,6 +329,9 @@ void WaylandClient::detach(wl_surface* surface) {
     }
     if (pointerFocus_ == it->second) {
         pointerFocus_ = nullptr;
+    }
+    if (keyboardFocus_ == it->second) {
+        keyboardFocus_ = nullptr;
     }
     surfaces_.erase(it);
 }

@@ -7,11 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/wayland/Keymap.h"
 #include "platform/wayland/Outputs.h"
 
 struct wl_compositor;
 struct wl_display;
 struct wl_interface;
+struct wl_keyboard;
 struct wl_output;
 struct wl_pointer;
 struct wl_registry;
@@ -42,6 +44,10 @@ public:
     virtual void pointerMoved(QPointF at) = 0;
     virtual void pointerButton(Qt::MouseButton button, bool pressed) = 0;
     virtual void pointerLeft() = 0;
+    // The surface has the keyboard: it asked for it (see LayerCardWindow).
+    virtual void keyboardEntered() = 0;
+    // One of the keys Keymap knows, pressed while the surface has the keyboard.
+    virtual void keyPressed(QKeyCombination key) = 0;
     virtual void outputsChanged() = 0;
     // Called just before the event loop sleeps: commit whatever changed.
     virtual void flushFrame() = 0;
@@ -108,6 +114,8 @@ private:
     wp_viewporter* viewporter_ = nullptr;
     wl_seat* seat_ = nullptr;
     wl_pointer* pointer_ = nullptr;
+    wl_keyboard* keyboard_ = nullptr;
+    Keymap keymap_;
     zxdg_output_manager_v1* xdgOutputs_ = nullptr;
     Outputs outputs_{[this] { outputsChanged(); }};
     struct Global {
@@ -118,6 +126,7 @@ private:
     std::map<std::string, Global, std::less<>> globals_;
     std::map<wl_surface*, SurfaceClient*> surfaces_;
     SurfaceClient* pointerFocus_ = nullptr;
+    SurfaceClient* keyboardFocus_ = nullptr;
     std::unique_ptr<QSocketNotifier> notifier_;
     bool flushScheduled_ = false;
 };
