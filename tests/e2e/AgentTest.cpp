@@ -335,15 +335,26 @@ TEST_F(AgentTest, ACardShownAsTheAgentStartsIsAnnouncedOnce) {
     }
 }
 
-// What a real screen reader says of a card: its title, its eyebrow and its message, once each.
+// What a real screen reader says of a card: its title, its eyebrow and its message, once each;
+// and with the keyboard in a card, its focused button.
 TEST_F(AgentTest, OrcaSpeaksEachTextOfTheCardOnce) {
     startAccessibilityBus();
     QTemporaryDir home;
     EnvChanges env = environment;
     env["HOME"] = home.path();
-    const QString speech = home.filePath("speech.txt");
-    const auto orca =
-        startChild({"orca", "-d", "speech", "--debug-file", speech, "--replace"}, env);
+    // Its debug output on a terminal is written line by line, as it would speak.
+    const auto orca = startChild(
+        {"script", "-qfec", "orca -d speech --debug-file /dev/stdout --replace", "/dev/null"}, env);
+    QString spoken;  // what it would have said, one line each
+    const auto hear = [&] {
+        while (orca->canReadLine()) {
+            const QByteArray line = orca->readLine();
+            if (line.contains("SPEECH OUTPUT:")) {
+                spoken += QString::fromUtf8(line.mid(line.indexOf("SPEECH OUTPUT:")));
+            }
+        }
+        return spoken;
+    };
     ASSERT_TRUE(
         waitUntil([&] { return run(probe("orca", "--present"), environment).status == 0; }, 20s))
         << "Orca did not start";
@@ -353,19 +364,17 @@ TEST_F(AgentTest, OrcaSpeaksEachTextOfTheCardOnce) {
         std::tuple("Eye break", "Look far away", "en");
     show(card);
     ASSERT_TRUE(result("a"));
-    orca->terminate();  // its debug file is complete once it has ended
-    exitStatus(*orca);
-    QFile file(speech);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QString spoken;  // what it would have said, one line each
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.contains("SPEECH OUTPUT:")) {
-            spoken += QString::fromUtf8(line.mid(line.indexOf("SPEECH OUTPUT:"))) + '\n';
-        }
-    }
-    for (const char* text : {"Eye break", "GENTLE REMINDER", "Look far away"}) {
+    // The keyboard in a card: its primary button is reported focused, and heard.
+    PipeMsg next = showRequest("b", "alert");
+    std::tie(next.title, next.message, next.locale) = std::tuple("Stretch", "Stand up", "en");
+    show(next);
+    EXPECT_EQ(run({kCtl, "focus"}, environment).status, 0);
+    EXPECT_TRUE(waitUntil([&] { return hear().contains("Take a break push button"); }))
+        << spoken.toStdString();
+    for (const char* text : {"Eye break", "GENTLE REMINDER Look far away", "Look far away"}) {
         EXPECT_EQ(spoken.count(text), 1) << text << " in\n" << spoken.toStdString();
     }
+    stopDaemon(*orca);
 }
 
 // The person's commands over the session bus answer the newest card on screen that has the button,
@@ -452,6 +461,16 @@ TEST_F(AgentTest, TheCardsTakeTheKeyboardOnlyWhenTheCommandAsks) {
         }
         EXPECT_EQ(result(id), row.code.value_or(2));
     }
+    // Killed while a card holds the keyboard: the X server reverts the focus to the card's
+    // parent, the root, and the window manager gives it on.
+    show(showRequest("killed"));
+    EXPECT_EQ(run({kCtl, "focus"}, environment).status, 0);
+    EXPECT_TRUE(waitUntil([&] { return focused() != terminal; })) << "not taken";
+    agent_->kill();
+    exitStatus(*agent_);
+    agent_.reset();
+    EXPECT_TRUE(waitUntil([&] { return focused() == terminal; })) << "not given back";
+    EXPECT_EQ(run({kCtl, "accept"}, environment).status, 1);
 }
 
 // On a compositor with layer-shell the card's surface asks for the keyboard only on the command,
