@@ -21,7 +21,9 @@ namespace {
 const QString kAgent = WYSTRAND_AGENT;
 const QString kCtl = WYSTRAND_CTL;
 
-class BackendTest : public ::testing::Test {
+// On a private session bus: without one, the agent's would be autolaunched on the X server and
+// outlive the test.
+class BackendTest : public BusSuite {
 protected:
     WaylandServer& compositor(WaylandServer::Kind kind) {
         servers_.push_back(std::make_unique<WaylandServer>(kind));
