@@ -37,7 +37,7 @@ bool BusCommands::Focus() {
         case KeyboardTake::unavailable:
             sendErrorReply(
                 QString::fromLatin1(commandBus::keyboardUnavailable),
-                QStringLiteral("the cards cannot take the keyboard on this desktop yet"));
+                QStringLiteral("the cards cannot take the keyboard on this desktop"));
             return false;
     }
     return false;
