@@ -22,6 +22,9 @@ int callAgent(const AgentCall& call, std::span<char* const> args) {
     int argc = 1;
     char name[] = "wystrand-notify-ctl";
     char* argv[] = {name, nullptr};
+    // The custom types' registry made before the bus's thread, so that it is destroyed after
+    // it: a message decoded on that thread as the process ends would find no types otherwise.
+    qRegisterMetaType<QDBusMessage>();
     const QCoreApplication application(argc, argv);
 
     const QDBusMessage reply = QDBusConnection::sessionBus().call(
