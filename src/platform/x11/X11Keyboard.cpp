@@ -26,28 +26,17 @@ void KeyboardLoan::giveBack() {
     const xcb_window_t to = *previous_;
     previous_.reset();
     // None and PointerRoot are no windows; a real one must still be viewable to take focus.
-    if (to != XCB_NONE && to != XCB_INPUT_FOCUS_POINTER_ROOT) {
+    bool window = to != XCB_NONE && to != XCB_INPUT_FOCUS_POINTER_ROOT;
+    if (window) {
         const Reply<xcb_get_window_attributes_reply_t> attributes =
             take(xcb_get_window_attributes_reply, c, xcb_get_window_attributes(c, to));
-        if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
-            xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, to, XCB_CURRENT_TIME);
-            xcb_flush(c);
-            return;
-        }
+        window = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     }
-    // No X window had it, or it has gone. On Xwayland a Wayland window may have, and the compositor
-    // gives the keyboard back to that one when the focused X window goes, not when focus is set to
-    // none (GNOME Shell then leaves it with no window at all). So a window of our own takes the
-    // focus and goes at once, and X reverts the focus to none or to PointerRoot as before.
-    const xcb_window_t standIn = xcb_generate_id(c);
-    const std::uint32_t overrideRedirect = 1;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, standIn, rootWindow(c), -1, -1, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
-                      &overrideRedirect);
-    xcb_map_window(c, standIn);
-    xcb_set_input_focus(c, to == XCB_NONE ? XCB_INPUT_FOCUS_NONE : XCB_INPUT_FOCUS_POINTER_ROOT,
-                        standIn, XCB_CURRENT_TIME);
-    xcb_destroy_window(c, standIn);
+    // Else the root: keys then go to the window under the pointer, much as with PointerRoot.
+    // On Xwayland a Wayland window shows to X as focus None; GNOME Shell gives the keyboard back
+    // to it when X focus lands on the root, and to no window at all when it is set to None or
+    // PointerRoot.
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window ? to : rootWindow(c), XCB_CURRENT_TIME);
     xcb_flush(c);
 }
 
