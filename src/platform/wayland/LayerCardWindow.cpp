@@ -88,6 +88,9 @@ LayerCardWindow::LayerCardWindow(LayerWindowSystem& system, QWidget& card,
     frameFallback_.setSingleShot(true);
     frameFallback_.setInterval(17ms);
     QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
+    keyboardCheck_.setSingleShot(true);
+    keyboardCheck_.setInterval(100ms);
+    QObject::connect(&keyboardCheck_, &QTimer::timeout, this, [this] { dropKeyboard(); });
 }
 
 LayerCardWindow::~LayerCardWindow() {
@@ -122,6 +125,11 @@ void LayerCardWindow::show(QPoint at, double opacity) {
     for (QWidget* part : card_.findChildren<QWidget*>()) {
         part->installEventFilter(this);
     }
+    createSurface();
+    move(at);
+}
+
+void LayerCardWindow::createSurface() {
     surface_ = wl_compositor_create_surface(client_.compositor());
     wl_surface_add_listener(surface_, &Listeners::surfaceListener, this);
     layer_ = zwlr_layer_shell_v1_get_layer_surface(
@@ -148,7 +156,6 @@ void LayerCardWindow::show(QPoint at, double opacity) {
     if (blur_.apply(surface_)) {
         requestCommit();
     }
-    move(at);
     // The first commit carries no buffer; the configure that answers it allows one.
     wl_surface_commit(surface_);
 }
@@ -181,19 +188,43 @@ bool LayerCardWindow::askKeyboard(bool wanted) {
     zwlr_layer_surface_v1_set_keyboard_interactivity(
         layer_, wanted ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
                        : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    wantsKeyboard_ = wanted;
     // Sent now rather than with the next frame: the command that asked is answered once the
     // compositor has the request, and keys typed after the answer reach the card.
     wl_surface_commit(surface_);
     wl_display_flush(client_.display());
+    if (!wanted && hasKeyboard_) {
+        keyboardCheck_.start();
+    }
     return true;
 }
 
 void LayerCardWindow::keyboardEntered() {
+    hasKeyboard_ = true;
+    if (!wantsKeyboard_) {
+        keyboardCheck_.start();
+        return;
+    }
     // Qt's own focus follows, and with it what assistive technology is told is focused.
     card_.activateWindow();
 }
 
+void LayerCardWindow::dropKeyboard() {
+    if (!hasKeyboard_ || wantsKeyboard_ || surface_ == nullptr) {
+        return;
+    }
+    destroySurface();
+    contentDirty_ = true;
+    createSurface();
+    requestCommit();
+}
+
 void LayerCardWindow::keyPressed(QKeyCombination key) {
+    // Keys the surface holds without having asked are the person's, meant for elsewhere.
+    if (!wantsKeyboard_) {
+        return;
+    }
+
     QWidget* target = card_.focusWidget() != nullptr ? card_.focusWidget() : &card_;
     QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers());
     QCoreApplication::sendEvent(target, &press);
@@ -208,6 +239,9 @@ void LayerCardWindow::close() {
 
 void LayerCardWindow::destroySurface() {
     frameFallback_.stop();
+    keyboardCheck_.stop();
+    hasKeyboard_ = false;
+    wantsKeyboard_ = false;
     if (frame_ != nullptr) {
         wl_callback_destroy(frame_);
         frame_ = nullptr;

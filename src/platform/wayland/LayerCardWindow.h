@@ -62,6 +62,7 @@ public:
     // none again. False when the card has no surface to ask with.
     bool askKeyboard(bool wanted);
     void keyboardEntered() override;
+    void keyboardLeft() override { hasKeyboard_ = false; }
     void keyPressed(QKeyCombination key) override;
     void outputsChanged() override;
     void flushFrame() override;
@@ -72,7 +73,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createSurface();
     void destroySurface();
+    // Gives up a keyboard the compositor leaves with the surface though it asked for none.
+    void dropKeyboard();
     void preferScale(int scale);
     QSize bufferPixels() const;
     void requestCommit();
@@ -102,9 +106,15 @@ private:
     bool commitDue_ = false;
     bool rendering_ = false;
     bool closed_ = false;  // by the card or by the compositor: no surface is made again
+    bool wantsKeyboard_ = false;
+    bool hasKeyboard_ = false;
     // Frame callbacks stop while a surface is wholly off screen (sliding in from beyond the
     // edge): past one frame at 60 Hz the next commit goes out anyway.
     QTimer frameFallback_;
+    // KWin 5.27 keeps the keyboard on a surface that asks for none again, and may hand it back
+    // to one that never asked; only a surface that goes loses it. Past this wait without the
+    // keyboard's leave, the surface is made anew in the same place.
+    QTimer keyboardCheck_;
     SurfaceBlur blur_;
     CardPointer pointer_;
 };

@@ -184,7 +184,10 @@ struct WaylandClient::Listeners {
         }
     }
     static void keyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) {
-        static_cast<WaylandClient*>(data)->keyboardFocus_ = nullptr;
+        auto* self = static_cast<WaylandClient*>(data);
+        if (self->keyboardFocus_) {
+            std::exchange(self->keyboardFocus_, nullptr)->keyboardLeft();
+        }
     }
     static void key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t code,
                     std::uint32_t state) {

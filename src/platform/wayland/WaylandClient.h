@@ -44,8 +44,9 @@ public:
     virtual void pointerMoved(QPointF at) = 0;
     virtual void pointerButton(Qt::MouseButton button, bool pressed) = 0;
     virtual void pointerLeft() = 0;
-    // The surface has the keyboard: it asked for it (see LayerCardWindow).
+    // The surface has the keyboard, or no longer has it.
     virtual void keyboardEntered() = 0;
+    virtual void keyboardLeft() = 0;
     // One of the keys Keymap knows, pressed while the surface has the keyboard.
     virtual void keyPressed(QKeyCombination key) = 0;
     virtual void outputsChanged() = 0;
