@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "core/card/SurfaceGeometry.h"
@@ -89,7 +90,6 @@ LayerCardWindow::LayerCardWindow(LayerWindowSystem& system, QWidget& card,
     frameFallback_.setInterval(17ms);
     QObject::connect(&frameFallback_, &QTimer::timeout, this, [this] { frameDone(); });
     keyboardCheck_.setSingleShot(true);
-    keyboardCheck_.setInterval(100ms);
     QObject::connect(&keyboardCheck_, &QTimer::timeout, this, [this] { dropKeyboard(); });
 }
 
@@ -189,12 +189,15 @@ bool LayerCardWindow::askKeyboard(bool wanted) {
         layer_, wanted ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
                        : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
     wantsKeyboard_ = wanted;
+    if (QWindow* window = card_.windowHandle(); window != nullptr && !wanted) {
+        window->setFlag(Qt::WindowDoesNotAcceptFocus, true);
+    }
     // Sent now rather than with the next frame: the command that asked is answered once the
     // compositor has the request, and keys typed after the answer reach the card.
     wl_surface_commit(surface_);
     wl_display_flush(client_.display());
     if (!wanted && hasKeyboard_) {
-        keyboardCheck_.start();
+        keyboardCheck_.start(100ms);
     }
     return true;
 }
@@ -202,10 +205,14 @@ bool LayerCardWindow::askKeyboard(bool wanted) {
 void LayerCardWindow::keyboardEntered() {
     hasKeyboard_ = true;
     if (!wantsKeyboard_) {
-        keyboardCheck_.start();
+        keyboardCheck_.start(0ms);
         return;
     }
-    // Qt's own focus follows, and with it what assistive technology is told is focused.
+    // Qt's own focus follows (the focus ring, and what assistive technology is told is
+    // focused); a card window accepts focus only while it holds the keyboard.
+    if (QWindow* window = card_.windowHandle()) {
+        window->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+    }
     card_.activateWindow();
 }
 

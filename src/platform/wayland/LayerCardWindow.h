@@ -112,8 +112,8 @@ private:
     // edge): past one frame at 60 Hz the next commit goes out anyway.
     QTimer frameFallback_;
     // KWin 5.27 keeps the keyboard on a surface that asks for none again, and may hand it back
-    // to one that never asked; only a surface that goes loses it. Past this wait without the
-    // keyboard's leave, the surface is made anew in the same place.
+    // to one that never asked; only a surface that goes loses it. Past a wait without the
+    // keyboard's leave, or at once when it came unasked, the surface is made anew in place.
     QTimer keyboardCheck_;
     SurfaceBlur blur_;
     CardPointer pointer_;
