@@ -152,6 +152,12 @@ protected:
         });
         return up ? window : "";
     }
+    // Keys typed at a card, after the focus command or not, and the card's result.
+    struct KeysTyped {
+        bool focus;
+        QStringList keys;
+        std::optional<std::int64_t> code;  // none: the card is still there
+    };
     std::string focused() const { return run({"xdotool", "getwindowfocus"}, environment).out; }
 
     QTemporaryDir dir_;
@@ -436,11 +442,7 @@ TEST_F(AgentTest, TheCardsTakeTheKeyboardOnlyWhenTheCommandAsks) {
     const std::string terminal = typingDesktop();
     ASSERT_FALSE(terminal.empty()) << "openbox and xterm did not come up";
     start();
-    const struct {
-        bool focus;
-        QStringList keys;
-        std::optional<std::int64_t> code;  // none: the card is still there
-    } rows[] = {
+    const KeysTyped rows[] = {
         {true, {"Return"}, 0},
         {true, {"Escape"}, std::nullopt},
         {true, {"shift+Tab", "Return"}, 2},
@@ -492,11 +494,7 @@ TEST_F(AgentTest, OnWaylandTheCardsTakeTheKeyboardOnlyWhenTheCommandAsks) {
     })) << "no keyboard on the seat (wtype)";
     start(onSway);
     onSway.insert(environment.begin(), environment.end());
-    const struct {
-        bool focus;
-        QStringList keys;
-        std::optional<std::int64_t> code;  // none: the card is still there
-    } rows[] = {
+    const KeysTyped rows[] = {
         {false, {"-k", "Return"}, std::nullopt},
         {true, {"-M", "shift", "-k", "Tab", "-m", "shift", "-k", "Return"}, 2},
         {true, {"-k", "Return"}, 0},
